@@ -1,0 +1,22 @@
+#pragma once
+// The in-house application framework: a small set of classes with the
+// familiar framework names, built directly on Win32 and COM. Program code
+// includes only this header.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "afxres.h"
+#include "cstring.h"
+#include "collections.h"
+#include "runtime_class.h"
+#include "cmd_target.h"
+#include "wnd.h"
+#include "frame_wnd_ex.h"
+#include "gdi.h"
+#include "image_list.h"
+#include "win_app.h"
+#include "ole.h"
+#include "se_translator.h"
+#include "com_ptr.h"

@@ -1,0 +1,96 @@
+#include "cmd_target.h"
+#include "wnd.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", nullptr};
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const
+{
+    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap; pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->pfn; ++pEntry) {
+            if (pEntry->pnRegisteredMessage) {
+                if (nMessage != WM_COMMAND && *pEntry->pnRegisteredMessage == nMessage && nMessage != 0) return pEntry;
+                continue;
+            }
+            if (pEntry->nMessage != nMessage) continue;
+            if (nMessage != WM_COMMAND) return pEntry;
+            if (pEntry->nCode == nCode && nID >= pEntry->nID && nID <= pEntry->nLastID) return pEntry;
+        }
+    }
+    return nullptr;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(WM_COMMAND, static_cast<UINT>(nCode), nID);
+    if (!pEntry) return FALSE;
+    if (pHandlerInfo) {
+        pHandlerInfo->pTarget = this;
+        return TRUE;
+    }
+    if (static_cast<UINT>(nCode) == CN_UPDATE_COMMAND_UI) {
+        // An update handler may pass the item on to the next target in the route.
+        auto* pCmdUI = static_cast<CCmdUI*>(pExtra);
+        pCmdUI->m_bContinueRouting = FALSE;
+        AFX_MSGCALL call{WM_COMMAND, nID, 0, 0, pExtra, 0};
+        pEntry->pfn(this, call);
+        return !pCmdUI->m_bContinueRouting;
+    }
+    AFX_MSGCALL call{WM_COMMAND, nID, 0, 0, pExtra, 0};
+    pEntry->pfn(this, call);
+    return TRUE;
+}
+
+void CCmdUI::Enable(BOOL bOn)
+{
+    if (m_hMenu) {
+        ::EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    } else if (m_pOther) {
+        ::EnableWindow(m_pOther->GetSafeHwnd(), bOn);
+    }
+    m_bEnableChanged = TRUE;
+}
+
+void CCmdUI::SetCheck(int nCheck)
+{
+    if (m_hMenu) ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CCmdUI::SetRadio(BOOL bOn)
+{
+    if (m_hMenu && bOn) ::CheckMenuRadioItem(m_hMenu, m_nIndex, m_nIndex, m_nIndex, MF_BYPOSITION);
+    else SetCheck(bOn ? 1 : 0);
+}
+
+void CCmdUI::SetText(LPCWSTR lpszText)
+{
+    if (!m_hMenu || !lpszText) return;
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = const_cast<LPWSTR>(lpszText);
+    ::SetMenuItemInfoW(m_hMenu, m_nIndex, TRUE, &mii);
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
+{
+    if (m_nID == 0 || LOWORD(m_nID) == 0xFFFF) return TRUE;  // separators and popups are left alone
+    m_bEnableChanged = FALSE;
+    BOOL bResult = pTarget->OnCmdMsg(m_nID, static_cast<int>(CN_UPDATE_COMMAND_UI), this, nullptr);
+    if (bDisableIfNoHndler && !m_bEnableChanged) {
+        AFX_CMDHANDLERINFO info{nullptr};
+        Enable(pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info));
+    }
+    return bResult;
+}

@@ -1,0 +1,168 @@
+#pragma once
+#include <windows.h>
+#include "runtime_class.h"
+
+class CCmdTarget;
+class CCmdUI;
+class CWnd;
+
+// Command codes routed through OnCmdMsg.
+#define CN_COMMAND              0
+#define CN_UPDATE_COMMAND_UI    static_cast<UINT>(-1)
+
+// Sent by the message loop at idle time so frames can update their bars (wParam TRUE: disable commands without handler).
+#define WM_IDLEUPDATECMDUI      0x0363
+
+// The arguments of one message or command being dispatched to a map entry.
+struct AFX_MSGCALL {
+    UINT nMessage;
+    UINT nID;
+    WPARAM wParam;
+    LPARAM lParam;
+    void* pExtra;      // CCmdUI* for update handlers
+    LRESULT lResult;
+};
+
+// Each entry's function unpacks AFX_MSGCALL and calls the handler with its typed arguments.
+using AFX_PMSG = void (*)(CCmdTarget* pTarget, AFX_MSGCALL& call);
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;                     // window message; WM_COMMAND for commands; 0 ends the map
+    UINT nCode;                        // CN_COMMAND, CN_UPDATE_COMMAND_UI or a notification code
+    UINT nID;                          // first command or control id
+    UINT nLastID;                      // last id of a range
+    const UINT* pnRegisteredMessage;   // for ON_REGISTERED_MESSAGE: the registered message's variable
+    AFX_PMSG pfn;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* (*pfnGetBaseMap)();
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+// Filled in by OnCmdMsg instead of calling the handler, to ask whether one exists.
+struct AFX_CMDHANDLERINFO {
+    CCmdTarget* pTarget;
+};
+
+// Base of every object that receives commands through a message map.
+class CCmdTarget : public CObject {
+public:
+    CCmdTarget() = default;
+    CCmdTarget(const CCmdTarget&) = delete;
+    CCmdTarget& operator=(const CCmdTarget&) = delete;
+
+    // Looks for a handler of nID/nCode in this object's maps; calls it unless pHandlerInfo asks only whether it exists.
+    virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
+
+protected:
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+    // First entry of this object's maps, most derived first, that matches; null if none.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
+};
+
+// The state of one menu item or bar button offered to an update handler.
+class CCmdUI {
+public:
+    virtual ~CCmdUI() = default;
+
+    UINT m_nID = 0;
+    UINT m_nIndex = 0;           // position in the menu or bar
+    HMENU m_hMenu = nullptr;     // the menu holding the item, or null
+    CWnd* m_pOther = nullptr;    // the bar holding the button, or null
+    BOOL m_bEnableChanged = FALSE;
+    BOOL m_bContinueRouting = FALSE;
+
+    virtual void Enable(BOOL bOn = TRUE);
+    virtual void SetCheck(int nCheck = 1);
+    virtual void SetRadio(BOOL bOn = TRUE);
+    virtual void SetText(LPCWSTR lpszText);
+    void ContinueRouting() { m_bContinueRouting = TRUE; }
+
+    // Offers this item to pTarget's update handler; without one, the item is enabled exactly when a command handler exists.
+    BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+};
+
+// Message map declaration and definition. The entry macros need ThisClass,
+// which BEGIN_MESSAGE_MAP introduces.
+#define DECLARE_MESSAGE_MAP() \
+protected: \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass) \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() \
+    { \
+        using ThisClass [[maybe_unused]] = theClass; \
+        using TheBaseClass = baseClass; \
+        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
+
+#define END_MESSAGE_MAP() \
+            {0, 0, 0, 0, nullptr, nullptr} \
+        }; \
+        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+        return &messageMap; \
+    }
+
+#define AFX_THIS(p) static_cast<ThisClass*>(p)
+
+#define ON_COMMAND(id, memberFxn) \
+    {WM_COMMAND, CN_COMMAND, (id), (id), nullptr, \
+     [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->memberFxn(); }},
+
+#define ON_COMMAND_RANGE(id, idLast, memberFxn) \
+    {WM_COMMAND, CN_COMMAND, (id), (idLast), nullptr, \
+     [](CCmdTarget* p, AFX_MSGCALL& c) { AFX_THIS(p)->memberFxn(c.nID); }},
+
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
+    {WM_COMMAND, CN_UPDATE_COMMAND_UI, (id), (id), nullptr, \
+     [](CCmdTarget* p, AFX_MSGCALL& c) { AFX_THIS(p)->memberFxn(static_cast<CCmdUI*>(c.pExtra)); }},
+
+#define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) \
+    {WM_COMMAND, CN_UPDATE_COMMAND_UI, (id), (idLast), nullptr, \
+     [](CCmdTarget* p, AFX_MSGCALL& c) { AFX_THIS(p)->memberFxn(static_cast<CCmdUI*>(c.pExtra)); }},
+
+#define ON_MESSAGE(message, memberFxn) \
+    {(message), 0, 0, 0, nullptr, \
+     [](CCmdTarget* p, AFX_MSGCALL& c) { c.lResult = AFX_THIS(p)->memberFxn(c.wParam, c.lParam); }},
+
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) \
+    {0xC000, 0, 0, 0, &(nMessageVariable), \
+     [](CCmdTarget* p, AFX_MSGCALL& c) { c.lResult = AFX_THIS(p)->memberFxn(c.wParam, c.lParam); }},
+
+// Window messages with their usual unpacking.
+#define ON_WM_CREATE() \
+    {WM_CREATE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        c.lResult = AFX_THIS(p)->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(c.lParam)); }},
+#define ON_WM_DESTROY() \
+    {WM_DESTROY, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->OnDestroy(); }},
+#define ON_WM_CLOSE() \
+    {WM_CLOSE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->OnClose(); }},
+#define ON_WM_PAINT() \
+    {WM_PAINT, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->OnPaint(); }},
+#define ON_WM_ERASEBKGND() \
+    {WM_ERASEBKGND, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        c.lResult = AFX_THIS(p)->OnEraseBkgnd(reinterpret_cast<HDC>(c.wParam)); }},
+#define ON_WM_SIZE() \
+    {WM_SIZE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnSize(static_cast<UINT>(c.wParam), static_cast<short>(LOWORD(c.lParam)), \
+                            static_cast<short>(HIWORD(c.lParam))); }},
+#define ON_WM_TIMER() \
+    {WM_TIMER, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnTimer(static_cast<UINT_PTR>(c.wParam)); }},
+#define ON_WM_SETFOCUS() \
+    {WM_SETFOCUS, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(c.wParam))); }},
+#define ON_WM_KILLFOCUS() \
+    {WM_KILLFOCUS, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(c.wParam))); }},
+#define ON_WM_ACTIVATE() \
+    {WM_ACTIVATE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnActivate(LOWORD(c.wParam), CWnd::FromHandle(reinterpret_cast<HWND>(c.lParam)), \
+                                HIWORD(c.wParam) != 0); }},
+#define ON_WM_INITMENUPOPUP() \
+    {WM_INITMENUPOPUP, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnInitMenuPopup(reinterpret_cast<HMENU>(c.wParam), LOWORD(c.lParam), \
+                                     HIWORD(c.lParam) != 0); }},

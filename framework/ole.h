@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+#include <ole2.h>
+
+// Initialises OLE on this thread once; later calls report the first result. FALSE when OLE is unavailable.
+BOOL AfxOleInit();
+// Undoes AfxOleInit; AfxWinMain calls it when the loop has ended.
+void AfxOleTerm();
+
+// The OLE message filter's two dialogs. This framework never shows a server-busy
+// or not-responding box, so the switches only record what the program asked for.
+class COleMessageFilter {
+public:
+    void EnableBusyDialog(BOOL bEnable = TRUE) { m_bEnableBusy = bEnable; }
+    void EnableNotRespondingDialog(BOOL bEnable = TRUE) { m_bEnableNotResponding = bEnable; }
+    BOOL IsBusyDialogEnabled() const { return m_bEnableBusy; }
+    BOOL IsNotRespondingDialogEnabled() const { return m_bEnableNotResponding; }
+
+private:
+    BOOL m_bEnableBusy = TRUE;
+    BOOL m_bEnableNotResponding = TRUE;
+};
+
+// The thread's message filter after AfxOleInit succeeded; null before.
+COleMessageFilter* AfxOleGetMessageFilter();
+
+// Makes the sites of hosted ActiveX controls. Programs derive from it to supply their own sites.
+class COccManager {
+public:
+    COccManager() = default;
+    virtual ~COccManager() = default;
+    COccManager(const COccManager&) = delete;
+    COccManager& operator=(const COccManager&) = delete;
+};
+
+// Allows windows to host ActiveX controls, with pManager making every control's site.
+void AfxEnableControlContainer(COccManager* pManager = nullptr);
+// The manager given to AfxEnableControlContainer, or null.
+COccManager* AfxGetOccManager();

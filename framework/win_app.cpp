@@ -1,0 +1,147 @@
+#include "win_app.h"
+#include "frame_wnd_ex.h"
+#include "ole.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+
+BOOL CALLBACK SendIdleUpdate(HWND hWnd, LPARAM)
+{
+    if (::IsWindowVisible(hWnd) && dynamic_cast<CFrameWndEx*>(CWnd::FromHandlePermanent(hWnd))) {
+        ::SendMessageW(hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int CWinThread::Run()
+{
+    BOOL bIdle = TRUE;
+    LONG lIdleCount = 0;
+    for (;;) {
+        MSG msgPeek;
+        while (bIdle && !::PeekMessageW(&msgPeek, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(lIdleCount++)) bIdle = FALSE;
+        }
+        do {
+            if (!PumpMessage()) return ExitInstance();
+            if (IsIdleMessage(&m_msgCur)) {
+                bIdle = TRUE;
+                lIdleCount = 0;
+            }
+        } while (::PeekMessageW(&msgPeek, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+BOOL CWinThread::PumpMessage()
+{
+    if (!::GetMessageW(&m_msgCur, nullptr, 0, 0)) return FALSE;
+    AfxClearPendingException();
+    if (!PreTranslateMessage(&m_msgCur)) {
+        ::TranslateMessage(&m_msgCur);
+        ::DispatchMessageW(&m_msgCur);
+    }
+    // A handler's exception was held while the window system was on the stack; it surfaces here.
+    AfxRethrowPendingException();
+    return TRUE;
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
+{
+    return CWnd::WalkPreTranslateTree(nullptr, pMsg);
+}
+
+BOOL CWinThread::OnIdle(LONG lCount)
+{
+    if (lCount <= 0) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &SendIdleUpdate, 0);
+        return TRUE;
+    }
+    CWnd::DeleteTempMap();
+    return FALSE;
+}
+
+BOOL CWinThread::IsIdleMessage(MSG* pMsg)
+{
+    // Frequent messages that change nothing on screen do not restart idle processing.
+    return pMsg->message != WM_PAINT && pMsg->message != 0x0118 /* WM_SYSTIMER */ && pMsg->message != WM_TIMER &&
+           pMsg->message != WM_MOUSEMOVE && pMsg->message != WM_NCMOUSEMOVE;
+}
+
+int CWinThread::ExitInstance()
+{
+    return static_cast<int>(m_msgCur.wParam);
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(LPCWSTR lpszAppName) : m_strAppName(lpszAppName)
+{
+    g_pApp = this;
+    m_pszAppName = lpszAppName ? m_strAppName.GetString() : nullptr;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this) g_pApp = nullptr;
+}
+
+void CWinApp::SetCurrentHandles(HINSTANCE hInstance, LPWSTR lpCmdLine, int nCmdShow)
+{
+    m_hInstance = hInstance;
+    m_lpCmdLine = lpCmdLine;
+    m_nCmdShow = nCmdShow;
+    if (!m_pszAppName) {
+        m_strAppName.LoadString(AFX_IDS_APP_TITLE);
+        m_pszAppName = m_strAppName.GetString();
+    }
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd && ::IsWindow(m_pMainWnd->m_hWnd)) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
+
+CWinThread* AfxGetThread()
+{
+    return g_pApp;
+}
+
+CWnd* AfxGetMainWnd()
+{
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    if (g_pApp && g_pApp->m_hInstance) return g_pApp->m_hInstance;
+    return ::GetModuleHandleW(nullptr);
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return AfxGetInstanceHandle();
+}
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR lpCmdLine, int nCmdShow)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp) return -1;
+    pApp->SetCurrentHandles(hInstance, lpCmdLine, nCmdShow);
+    int nReturnCode;
+    if (!pApp->InitInstance()) {
+        if (pApp->m_pMainWnd) pApp->m_pMainWnd->DestroyWindow();
+        nReturnCode = pApp->ExitInstance();
+        if (nReturnCode == 0) nReturnCode = 1;  // a failed start is never reported as success
+    } else {
+        nReturnCode = pApp->Run();
+    }
+    AfxOleTerm();
+    return nReturnCode;
+}
