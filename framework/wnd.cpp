@@ -14,8 +14,12 @@ namespace {
 struct WndThreadState {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> temporary;
-    CWnd* pWndInit = nullptr;      // object waiting for the window CreateWindowEx is making
-    HWND hWndInitParent = nullptr; // that window's parent, to tell it from windows the system makes meanwhile
+    struct Creation {
+        CWnd* pWnd;          // object waiting for the window CreateWindowEx is making; null once bound
+        HWND hWndParent;     // that window's parent, to tell it from windows the system makes meanwhile
+        HWND hWndAttached;   // the window it was bound to
+    };
+    Creation* pCreation = nullptr;  // innermost CreateEx under way on this thread
     HHOOK hHookCbt = nullptr;
     MSG msgCur{};                  // message being dispatched, for Default()
     std::exception_ptr pendingException;
@@ -58,12 +62,13 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_CREATEWND && t_state.pWndInit) {
+    auto* pCreation = t_state.pCreation;
+    if (nCode == HCBT_CREATEWND && pCreation && pCreation->pWnd) {
         HWND hWnd = reinterpret_cast<HWND>(wParam);
         auto* pCbt = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
-        if (pCbt->lpcs->hwndParent == t_state.hWndInitParent && !IsImeWindow(hWnd)) {
-            CWnd* pWnd = t_state.pWndInit;
-            t_state.pWndInit = nullptr;
+        if (pCbt->lpcs->hwndParent == pCreation->hWndParent && !IsImeWindow(hWnd)) {
+            CWnd* pWnd = std::exchange(pCreation->pWnd, nullptr);
+            pCreation->hWndAttached = hWnd;
             pWnd->Attach(hWnd);
             pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
                 ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
@@ -160,18 +165,25 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     if (!t_state.hHookCbt) {
         t_state.hHookCbt = ::SetWindowsHookExW(WH_CBT, &AfxCbtFilterHook, nullptr, ::GetCurrentThreadId());
     }
-    t_state.pWndInit = this;
-    t_state.hWndInitParent = cs.hwndParent;
+    WndThreadState::Creation creation{this, cs.hwndParent, nullptr};
+    WndThreadState::Creation* pOuter = std::exchange(t_state.pCreation, &creation);
     HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    if (t_state.pWndInit == this) {
+    t_state.pCreation = pOuter;
+    if (hWnd) return TRUE;
+
+    if (creation.pWnd) {
         // The window never came into being, so WM_NCDESTROY will not clean up for us.
-        t_state.pWndInit = nullptr;
         PostNcDestroy();
-        return FALSE;
+    } else if (FromHandlePermanent(creation.hWndAttached) == this) {
+        // Bound, then refused (a creation hook said no) without WM_NCDESTROY.
+        t_state.permanent.erase(creation.hWndAttached);
+        m_hWnd = nullptr;
+        m_pfnSuper = nullptr;
+        PostNcDestroy();
     }
-    // When creation failed after the window existed, PostNcDestroy has run and may have deleted this object.
-    return hWnd != nullptr;
+    // Otherwise WM_NCDESTROY has run PostNcDestroy, which may have deleted this object.
+    return FALSE;
 }
 
 BOOL CWnd::DestroyWindow()

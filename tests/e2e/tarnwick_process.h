@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A Tarnwick.exe started with a command line, observed from outside through
+// the window system only. The process is killed if a test leaves it running.
+class TarnwickProcess {
+public:
+    explicit TarnwickProcess(const std::wstring& arguments);
+    ~TarnwickProcess();
+    TarnwickProcess(const TarnwickProcess&) = delete;
+    TarnwickProcess& operator=(const TarnwickProcess&) = delete;
+
+    bool started() const { return m_pi.hProcess != nullptr; }
+    // Visible browser windows: top-level windows of the process with a client view (child 0xE900).
+    std::vector<HWND> BrowserWindows() const;
+    // The hidden window manager, found the same way among the invisible windows.
+    HWND WindowManager() const;
+    // Polls until pred holds; false after the timeout.
+    static bool WaitFor(const std::function<bool()>& pred, DWORD dwTimeoutMs = 15000);
+    bool WaitForBrowserWindows(size_t nCount, DWORD dwTimeoutMs = 15000) const;
+    // Waits for the process to end; returns its exit code, or -1 if it is still running.
+    long WaitForExit(DWORD dwTimeoutMs = 10000) const;
+    bool IsRunning() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+    // Full path of the program under test, from the TARNWICK_EXE environment variable.
+    static std::wstring ProgramPath();
+
+private:
+    std::vector<HWND> TopLevelWindows(bool bVisible) const;
+    PROCESS_INFORMATION m_pi{};
+};
