@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tarnwick needs to build, run and test.
+# Asks apt only for what is missing, so a second run takes well under a second.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build                       # build
+  mingw-w64 g++-mingw-w64-x86-64-posix    # cross-compiler (posix threads, for GoogleTest)
+  googletest                              # sources in /usr/src/googletest, cross-built with the tests
+  wine wine64                             # runs the .exe files
+  xvfb x11-utils imagemagick              # private display, window polling, screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  # dpkg -s also succeeds for removed packages that left config files: read the status.
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+((${#missing[@]})) || exit 0
+
+sudo=()
+[[ $(id -u) == 0 ]] || sudo=(sudo)
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+# Recommends stay on: they bring Wine's fonts and the X libraries it draws with.
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
