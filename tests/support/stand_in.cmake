@@ -1,0 +1,1 @@
+set(STAND_IN_SOURCES)
