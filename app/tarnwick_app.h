@@ -1,5 +1,6 @@
 #pragma once
 #include "../framework/afx.h"
+#include "../hosting/imp_idispatch.h"
 #include "../hosting/occ_manager_ex.h"
 
 class CChildView;
@@ -29,6 +30,7 @@ public:
     CImageList m_imageList;               // 16x16 images shared by all windows
     BOOL m_bFavoritesLoaded = FALSE;
     CString m_strShowMode;                // upper case; the window manager clears it after the first window
+    CImpIDispatch m_external;             // window.external of every page
 
     DECLARE_MESSAGE_MAP()
 

@@ -20,3 +20,8 @@
 #include "ole.h"
 #include "se_translator.h"
 #include "com_ptr.h"
+#include "event_sink_map.h"
+#include "ole_control_container.h"
+#include "ole_control_site.h"
+#include "ole_data_object.h"
+#include "interface_ids.h"

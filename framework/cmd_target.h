@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <ole2.h>
 #include "runtime_class.h"
 
 class CCmdTarget;
@@ -45,6 +46,42 @@ struct AFX_CMDHANDLERINFO {
     CCmdTarget* pTarget;
 };
 
+// Interface maps: a command target can be a COM object whose interfaces are
+// nested classes sharing its identity and reference count.
+struct AFX_INTERFACEMAP_ENTRY {
+    const IID* piid;                       // null ends the map
+    void* (*pfnGetInterface)(CCmdTarget*); // the nested interface object of the target
+};
+
+struct AFX_INTERFACEMAP {
+    const AFX_INTERFACEMAP* (*pfnGetBaseMap)();
+    const AFX_INTERFACEMAP_ENTRY* pEntry;
+};
+
+// One event fired by a hosted control.
+struct AFX_EVENT {
+    DISPID dispid;
+    DISPPARAMS* pDispParams;
+    EXCEPINFO* pExcepInfo;
+    UINT* puArgError;
+    HRESULT hResult;  // what the sink answers the control
+};
+
+// Decodes an event's DISPPARAMS and calls the typed handler; see event_sink_map.h.
+using AFX_PEVENT = HRESULT (*)(CCmdTarget* pTarget, AFX_EVENT* pEvent);
+
+struct AFX_EVENTSINKMAP_ENTRY {
+    UINT nCtrlID;       // 0 ends the map
+    DISPID dispid;
+    const char* pszParams;
+    AFX_PEVENT pfn;
+};
+
+struct AFX_EVENTSINKMAP {
+    const AFX_EVENTSINKMAP* (*pfnGetBaseMap)();
+    const AFX_EVENTSINKMAP_ENTRY* lpEntries;
+};
+
 // Base of every object that receives commands through a message map.
 class CCmdTarget : public CObject {
 public:
@@ -54,10 +91,31 @@ public:
 
     // Looks for a handler of nID/nCode in this object's maps; calls it unless pHandlerInfo asks only whether it exists.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
+    // Calls the event sink map's handler for this control's event; FALSE when there is none.
+    virtual BOOL OnEvent(UINT idCtrl, AFX_EVENT* pEvent, AFX_CMDHANDLERINFO* pHandlerInfo);
+
+    // COM identity through the interface maps. The object deletes itself
+    // (OnFinalRelease) when the count it started with (1) reaches 0.
+    DWORD InternalQueryInterface(const IID* iid, LPVOID* ppvObj);
+    DWORD InternalAddRef();
+    DWORD InternalRelease();
+    DWORD ExternalQueryInterface(const void* iid, LPVOID* ppvObj) { return InternalQueryInterface(static_cast<const IID*>(iid), ppvObj); }
+    DWORD ExternalAddRef() { return InternalAddRef(); }
+    DWORD ExternalRelease() { return InternalRelease(); }
+    // The target's IUnknown: the first interface of its map.
+    LPUNKNOWN GetInterface(const void* iid);
+
+    LONG m_dwRef = 1;
 
 protected:
+    virtual void OnFinalRelease() { delete this; }
+
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
+    static const AFX_INTERFACEMAP* GetThisInterfaceMap();
+    virtual const AFX_INTERFACEMAP* GetInterfaceMap() const;
+    static const AFX_EVENTSINKMAP* GetThisEventSinkMap();
+    virtual const AFX_EVENTSINKMAP* GetEventSinkMap() const;
     // First entry of this object's maps, most derived first, that matches; null if none.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
 };
@@ -166,3 +224,55 @@ protected: \
     {WM_INITMENUPOPUP, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
         AFX_THIS(p)->OnInitMenuPopup(reinterpret_cast<HMENU>(c.wParam), LOWORD(c.lParam), \
                                      HIWORD(c.lParam) != 0); }},
+
+// Interface map declaration and definition (nested classes in the MFC manner).
+#define DECLARE_INTERFACE_MAP() \
+protected: \
+    static const AFX_INTERFACEMAP* GetThisInterfaceMap(); \
+    const AFX_INTERFACEMAP* GetInterfaceMap() const override;
+
+#define BEGIN_INTERFACE_MAP(theClass, baseClass) \
+    const AFX_INTERFACEMAP* theClass::GetInterfaceMap() const { return GetThisInterfaceMap(); } \
+    const AFX_INTERFACEMAP* theClass::GetThisInterfaceMap() \
+    { \
+        using TheBaseClass = baseClass; \
+        static const AFX_INTERFACEMAP_ENTRY _interfaceEntries[] = {
+
+#define INTERFACE_PART(theClass, iid, localClass) \
+            {&(iid), [](CCmdTarget* p) -> void* { return &static_cast<theClass*>(p)->m_x##localClass; }},
+
+#define END_INTERFACE_MAP() \
+            {nullptr, nullptr} \
+        }; \
+        static const AFX_INTERFACEMAP interfaceMap = {&TheBaseClass::GetThisInterfaceMap, &_interfaceEntries[0]}; \
+        return &interfaceMap; \
+    }
+
+// A nested interface class; it knows its outer object and shares its identity.
+#define BEGIN_INTERFACE_PART(localClass, baseClass) \
+    class X##localClass : public baseClass { \
+    public: \
+        explicit X##localClass(CCmdTarget* pOwner) : m_pOwner(pOwner) {} \
+        X##localClass(const X##localClass&) = delete; \
+        X##localClass& operator=(const X##localClass&) = delete; \
+        STDMETHOD_(ULONG, AddRef)() override; \
+        STDMETHOD_(ULONG, Release)() override; \
+        STDMETHOD(QueryInterface)(REFIID iid, LPVOID* ppvObj) override; \
+        CCmdTarget* const m_pOwner;
+
+#define END_INTERFACE_PART(localClass) \
+    } m_x##localClass{this}; \
+    friend class X##localClass;
+
+#define METHOD_PROLOGUE_EX(theClass, localClass) \
+    theClass* pThis = static_cast<theClass*>(m_pOwner); \
+    (void)pThis;
+
+// The IUnknown of a nested interface: the outer object's identity and count.
+#define IMPLEMENT_NESTED_IUNKNOWN(theClass, localClass) \
+    STDMETHODIMP_(ULONG) theClass::X##localClass::AddRef() { return m_pOwner->ExternalAddRef(); } \
+    STDMETHODIMP_(ULONG) theClass::X##localClass::Release() { return m_pOwner->ExternalRelease(); } \
+    STDMETHODIMP theClass::X##localClass::QueryInterface(REFIID iid, LPVOID* ppvObj) \
+    { \
+        return static_cast<HRESULT>(m_pOwner->ExternalQueryInterface(&iid, ppvObj)); \
+    }

@@ -1,4 +1,8 @@
 #include "ole.h"
+#include "cmd_target.h"
+#include "ole_control_site.h"
+
+#include <new>
 
 namespace {
 thread_local bool t_bOleInitTried = false;
@@ -37,4 +41,14 @@ void AfxEnableControlContainer(COccManager* pManager)
 COccManager* AfxGetOccManager()
 {
     return g_pOccManager;
+}
+
+COleControlSite* COccManager::CreateSite(COleControlContainer* pCtrlCont)
+{
+    return new (std::nothrow) COleControlSite(pCtrlCont);
+}
+
+BOOL COccManager::OnEvent(CCmdTarget* pCmdTarget, UINT idCtrl, AFX_EVENT* pEvent, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    return pCmdTarget->OnEvent(idCtrl, pEvent, pHandlerInfo);
 }

@@ -24,13 +24,29 @@ private:
 // The thread's message filter after AfxOleInit succeeded; null before.
 COleMessageFilter* AfxOleGetMessageFilter();
 
-// Makes the sites of hosted ActiveX controls. Programs derive from it to supply their own sites.
+class CCmdTarget;
+class COleControlContainer;
+class COleControlSite;
+struct AFX_EVENT;
+struct AFX_CMDHANDLERINFO;
+
+// Switches to a module's resources and state for the duration of a call made
+// from outside. This framework has a single module, so there is nothing to switch.
+#define AFX_MANAGE_STATE(pModuleState) (void)(pModuleState)
+
+// Makes the sites of hosted ActiveX controls and delivers their events.
+// Programs derive from it to supply their own sites.
 class COccManager {
 public:
     COccManager() = default;
     virtual ~COccManager() = default;
     COccManager(const COccManager&) = delete;
     COccManager& operator=(const COccManager&) = delete;
+
+    // The site for a new control; null lets the container use a plain COleControlSite.
+    virtual COleControlSite* CreateSite(COleControlContainer* pCtrlCont);
+    // Hands a control's event to the command target that owns the control (its event sink map).
+    virtual BOOL OnEvent(CCmdTarget* pCmdTarget, UINT idCtrl, AFX_EVENT* pEvent, AFX_CMDHANDLERINFO* pHandlerInfo);
 };
 
 // Allows windows to host ActiveX controls, with pManager making every control's site.

@@ -1,5 +1,8 @@
 #include "wnd.h"
 #include "win_app.h"
+#include "ole.h"
+#include "ole_control_container.h"
+#include "ole_control_site.h"
 
 #include <exception>
 #include <memory>
@@ -51,6 +54,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
             pWnd->OnNcDestroy();
         } else {
             lResult = pWnd->WindowProc(message, wParam, lParam);
+            // Hosted controls go before their container window does, while their windows still exist.
+            if (message == WM_DESTROY && pWnd->m_pCtrlCont) pWnd->m_pCtrlCont->DestroyAll();
         }
     } catch (...) {
         // Exceptions never cross the window system; the message loop rethrows it after the dispatch.
@@ -126,6 +131,17 @@ void CWnd::OnNcDestroy()
         ::PostQuitMessage(0);
         pThread->m_pMainWnd = nullptr;
     }
+    if (m_pCtrlSite) {
+        // The control's window went first; the site tears the control down later.
+        m_pCtrlSite->m_pWndCtrl = nullptr;
+        m_pCtrlSite = nullptr;
+    }
+    if (m_pCtrlCont) {
+        m_pCtrlCont->DestroyAll();
+        m_pCtrlCont->m_pWnd = nullptr;
+        m_pCtrlCont->InternalRelease();
+        m_pCtrlCont = nullptr;
+    }
     if (m_pfnSuper) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     t_state.permanent.erase(m_hWnd);
     m_hWnd = nullptr;
@@ -188,8 +204,35 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
 
 BOOL CWnd::DestroyWindow()
 {
+    if (m_pCtrlSite && m_pCtrlSite->m_pCtrlCont) {
+        HWND hWnd = m_hWnd;
+        m_pCtrlSite->m_pCtrlCont->DestroyControlSite(m_pCtrlSite);
+        // A control that left its window behind still loses it.
+        if (hWnd && ::IsWindow(hWnd)) ::DestroyWindow(hWnd);
+        return TRUE;
+    }
     if (!m_hWnd) return FALSE;
     return ::DestroyWindow(m_hWnd);
+}
+
+BOOL CWnd::CreateControl(REFCLSID clsid, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                         UINT nID, void* pPersist, BOOL bStorage, BSTR bstrLicKey)
+{
+    if (!pParentWnd || !pParentWnd->m_hWnd || pPersist || bStorage || bstrLicKey || m_hWnd || !AfxGetOccManager()) {
+        return FALSE;
+    }
+    if (!pParentWnd->m_pCtrlCont) pParentWnd->m_pCtrlCont = new COleControlContainer(pParentWnd);
+    return pParentWnd->m_pCtrlCont->CreateControl(this, clsid, lpszWindowName, dwStyle, rect, nID);
+}
+
+BOOL CWnd::OnAmbientProperty(COleControlSite* pSite, DISPID dispid, VARIANT* pvar)
+{
+    return m_pCtrlCont && m_pCtrlCont->GetAmbientProp(pSite, dispid, pvar);
+}
+
+IUnknown* CWnd::GetControlUnknown() const
+{
+    return m_pCtrlSite ? m_pCtrlSite->m_pObject.p() : nullptr;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
@@ -302,6 +345,16 @@ void CWnd::GetWindowText(CString& rString) const
 
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags)
 {
+    if (m_pCtrlSite && (nFlags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+        // A hosted control places its own window: tell it through its site.
+        RECT rect = m_pCtrlSite->m_rect;
+        if (!(nFlags & SWP_NOMOVE)) ::OffsetRect(&rect, x - rect.left, y - rect.top);
+        if (!(nFlags & SWP_NOSIZE)) {
+            rect.right = rect.left + cx;
+            rect.bottom = rect.top + cy;
+        }
+        m_pCtrlSite->SetObjectRects(rect);
+    }
     return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy, nFlags);
 }
 
@@ -355,4 +408,9 @@ void AfxRethrowPendingException()
 void AfxClearPendingException()
 {
     t_state.pendingException = nullptr;
+}
+
+void AfxHoldPendingException()
+{
+    t_state.pendingException = std::current_exception();
 }

@@ -3,7 +3,9 @@
 #include "cmd_target.h"
 #include "cstring.h"
 
-struct CCreateContext {};  // documents and views are not part of this framework; kept for the Create signatures
+struct CCreateContext {};
+class COleControlSite;
+class COleControlContainer;  // documents and views are not part of this framework; kept for the Create signatures
 
 #define afx_msg
 
@@ -30,7 +32,19 @@ public:
                         CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr);
     BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, int x, int y,
                   int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+    // A control's wrapper window tears the control down through its site.
     virtual BOOL DestroyWindow();
+
+    // Hosts an ActiveX control in pParentWnd and binds this object to the control's window.
+    // The persistence, storage and licence arguments are accepted and must be null.
+    BOOL CreateControl(REFCLSID clsid, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                       UINT nID, void* pPersist = nullptr, BOOL bStorage = FALSE, BSTR bstrLicKey = nullptr);
+    // Answers a hosted control's ambient property; the default gives the container's standard answers.
+    virtual BOOL OnAmbientProperty(COleControlSite* pSite, DISPID dispid, VARIANT* pvar);
+    IUnknown* GetControlUnknown() const;
+
+    COleControlSite* m_pCtrlSite = nullptr;      // for a control's wrapper: the control's site
+    COleControlContainer* m_pCtrlCont = nullptr; // for a window hosting controls: their container; owned
 
     // Binds an existing window to this object and routes its messages through the maps.
     BOOL SubclassWindow(HWND hWnd);
@@ -114,3 +128,5 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH 
 // window system; the message loop rethrows it once the dispatch has returned.
 void AfxRethrowPendingException();
 void AfxClearPendingException();
+// Holds the exception being handled, for COM entry points that must not let it cross into their caller.
+void AfxHoldPendingException();

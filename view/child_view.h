@@ -1,11 +1,27 @@
 #pragma once
 #include "../framework/afx.h"
+#include "../hosting/ambient_props1.h"
+#include "../hosting/doc_host_show_ui.h"
+#include "../hosting/doc_host_ui_handler.h"
+#include "browser_sub_wnd.h"
 
 #include <exdisp.h>
 
-// The client window of a browser frame, where pages appear: it hosts the
-// browser control and offers the rest of the program its navigation
-// operations.
+// Position and size a script asked for; a value counts only while its flag is nonzero.
+struct WindowRequest {
+    int32_t left;
+    int32_t hasLeft;
+    int32_t top;
+    int32_t hasTop;
+    int32_t width;
+    int32_t hasWidth;
+    int32_t height;
+    int32_t hasHeight;
+};
+
+// The client window of a browser frame, where pages appear: it hosts one
+// browser control, attaches the host objects to its site and offers the rest
+// of the program its navigation operations.
 class CChildView : public CWnd {
 public:
     CChildView() = default;
@@ -15,6 +31,12 @@ public:
     void Navigate(LPCWSTR lpszURL, DWORD dwFlags = 0, LPCWSTR lpszTargetFrameName = nullptr,
                   LPCWSTR lpszHeaders = nullptr, LPVOID lpvPostData = nullptr, DWORD dwPostDataLen = 0);
     void GoHome();
+    // The control's automation object with a reference for the caller, or null.
+    IDispatch* GetApplication() const;
+    // The current document with a reference for the caller, or null.
+    IDispatch* GetHtmlDocument() const;
+    // Whether an event's pDisp is the control itself (the top-level document) rather than a frame.
+    bool IsTopLevelBrowser(IDispatch* pDisp) const;
     // Puts the keyboard focus back where it last was inside the view, or on the page.
     void RestoreFocus();
 
@@ -22,21 +44,46 @@ public:
     BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                 UINT nID, CCreateContext* pContext = nullptr) override;
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    CString m_strURL;                      // URL of the top-level document
-    HWND m_hwndLastFocus = nullptr;        // last descendant seen with the focus
-    CComPtr<IWebBrowser2> m_pBrowserApp;   // the control; null until created
+    CBrowserSubWnd m_wndBrowser;             // wrapper of the control's window
+    CString m_strURL;                        // URL of the top-level document
+    HWND m_hwndLastFocus = nullptr;          // last descendant seen with the focus
+    WindowRequest m_winRequest{};            // geometry a script asked for
+    CComPtr<IWebBrowser2> m_pBrowserApp;     // the control; null until created
+    CDocHostUIHandler m_docHostUIHandler;
+    AmbientProps1 m_ambientProps;
+    CDocHostShowUI m_docHostShowUI;
     BOOL m_bCanGoBack = FALSE;
     BOOL m_bCanGoForward = FALSE;
-    BOOL m_bResizingFrame = FALSE;
+    BOOL m_bResizingFrame = FALSE;           // TRUE while the frame's bars are being hidden for a script window
 
 protected:
+    // Control events
+    virtual BOOL CommandStateChange(long nCommand, BOOL bEnable);
+    virtual BOOL DownloadBegin();
+    virtual BOOL DownloadComplete();
+
     // Messages
     afx_msg void OnPaint();
     afx_msg BOOL OnEraseBkgnd(HDC hDC);
+    afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnKillFocus(CWnd* pNewWnd);
     afx_msg void OnDestroy();
+    // Commands
+    afx_msg void OnViewInitialize();
+    afx_msg void OnGoBack();
+    afx_msg void OnUpdateGoBack(CCmdUI* pCmdUI);
+    afx_msg void OnGoForward();
+    afx_msg void OnUpdateGoForward(CCmdUI* pCmdUI);
+    afx_msg void OnGoHome();
+    afx_msg void OnUpdateGoHome(CCmdUI* pCmdUI);
+    afx_msg void OnViewRefresh();
+    afx_msg void OnUpdateViewRefresh(CCmdUI* pCmdUI);
+    afx_msg void OnViewStop();
+    afx_msg void OnUpdateViewStop(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
+    DECLARE_EVENTSINK_MAP()
 
 private:
     void RememberFocus();

@@ -15,6 +15,11 @@ namespace {
 // A real window manager as start-up makes it, with its first browser window open.
 class WindowManagerTest : public testing::Test {
 protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(AfxOleInit());
+        AfxEnableControlContainer(&theApp.m_occManager);
+    }
     void StartWithShowMode(const wchar_t* pszShowMode)
     {
         theApp.m_strShowMode = pszShowMode;

@@ -1,0 +1,49 @@
+#include "doc_host_show_ui.h"
+
+namespace {
+
+constexpr const wchar_t* kControlResourceLibrary = L"SHDOCLC.DLL";
+constexpr UINT kSuppressedMessageIds[] = {8033, 8032};
+constexpr int kTextBufferLength = 1024;
+
+// True when the library's string nID is exactly the text.
+bool IsLibraryString(HMODULE hLibrary, UINT nID, LPCWSTR lpszText)
+{
+    wchar_t szBuffer[kTextBufferLength] = {};
+    return ::LoadStringW(hLibrary, nID, szBuffer, kTextBufferLength) > 0 && ::lstrcmpW(szBuffer, lpszText) == 0;
+}
+
+}  // namespace
+
+STDMETHODIMP CDocHostShowUI::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
+STDMETHODIMP_(ULONG) CDocHostShowUI::AddRef() { return 1; }
+STDMETHODIMP_(ULONG) CDocHostShowUI::Release() { return 0; }
+
+STDMETHODIMP CDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR lpstrText, LPOLESTR lpstrCaption, DWORD dwType,
+                                         LPOLESTR, DWORD, LRESULT* plResult)
+{
+    HMODULE hLibrary = ::GetModuleHandleW(kControlResourceLibrary);
+    bool bLoadedHere = false;
+    if (!hLibrary) {
+        hLibrary = ::LoadLibraryW(kControlResourceLibrary);
+        bLoadedHere = hLibrary != nullptr;
+    }
+    bool bSuppressed = false;
+    if (hLibrary && lpstrText) {
+        for (UINT nID : kSuppressedMessageIds) {
+            if (IsLibraryString(hLibrary, nID, lpstrText)) {
+                bSuppressed = true;
+                break;
+            }
+        }
+    }
+    if (!bSuppressed) {
+        int nResult = ::MessageBoxW(hwnd, lpstrText, lpstrCaption, dwType);
+        if (plResult) *plResult = nResult;
+    }
+    if (bLoadedHere) ::FreeLibrary(hLibrary);
+    // Offered here, so the control never shows a box of its own.
+    return S_OK;
+}
+
+STDMETHODIMP CDocHostShowUI::ShowHelp(HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch*) { return E_NOTIMPL; }

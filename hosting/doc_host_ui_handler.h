@@ -1,0 +1,43 @@
+#pragma once
+#include "../framework/afx.h"
+#include "imp_idrop_target.h"
+
+#include <mshtmhst.h>
+
+// The view's answers to the control's host-UI questions: the host flags and
+// the script external object; everything else is declined (E_NOTIMPL, nothing
+// written) so the control's own behaviour applies. Owned by the view: the
+// count is constant and never deletes.
+class CDocHostUIHandler : public IDocHostUIHandler {
+public:
+    CDocHostUIHandler() = default;
+    virtual ~CDocHostUIHandler() = default;
+    CDocHostUIHandler(const CDocHostUIHandler&) = delete;
+    CDocHostUIHandler& operator=(const CDocHostUIHandler&) = delete;
+
+    // IUnknown
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
+    STDMETHOD_(ULONG, AddRef)() override;
+    STDMETHOD_(ULONG, Release)() override;
+    // IDocHostUIHandler
+    STDMETHOD(ShowContextMenu)(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved, IDispatch* pdispReserved) override;
+    STDMETHOD(GetHostInfo)(DOCHOSTUIINFO* pInfo) override;
+    STDMETHOD(ShowUI)(DWORD dwID, IOleInPlaceActiveObject* pActiveObject, IOleCommandTarget* pCommandTarget,
+                      IOleInPlaceFrame* pFrame, IOleInPlaceUIWindow* pDoc) override;
+    STDMETHOD(HideUI)() override;
+    STDMETHOD(UpdateUI)() override;
+    STDMETHOD(EnableModeless)(BOOL fEnable) override;
+    STDMETHOD(OnDocWindowActivate)(BOOL fActivate) override;
+    STDMETHOD(OnFrameWindowActivate)(BOOL fActivate) override;
+    STDMETHOD(ResizeBorder)(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) override;
+    STDMETHOD(TranslateAccelerator)(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) override;
+    STDMETHOD(GetOptionKeyPath)(LPOLESTR* pchKey, DWORD dw) override;
+    STDMETHOD(GetDropTarget)(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) override;
+    STDMETHOD(GetExternal)(IDispatch** ppDispatch) override;
+    STDMETHOD(TranslateUrl)(DWORD dwTranslate, OLECHAR* pchURLIn, OLECHAR** ppchURLOut) override;
+    STDMETHOD(FilterDataObject)(IDataObject* pDO, IDataObject** ppDORet) override;
+
+    CImpIDropTarget m_dropTarget;  // the target the view registers for its own window
+    DWORD m_dwFlags = 0;           // DOCHOSTUIFLAG_ bits for GetHostInfo
+    DWORD m_dwDoubleClick = 0;     // DOCHOSTUIDBLCLK_DEFAULT
+};

@@ -1,0 +1,58 @@
+#include "imp_idispatch.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr const wchar_t* kMethodNames[] = {L"AddFavorite", L"ShowBrowserUI", L"msAddSiteMode"};
+
+}  // namespace
+
+STDMETHODIMP CImpIDispatch::QueryInterface(REFIID riid, void** ppvObject)
+{
+    if (!ppvObject) return E_POINTER;
+    *ppvObject = nullptr;
+    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+    *ppvObject = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CImpIDispatch::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) CImpIDispatch::Release()
+{
+    return static_cast<ULONG>(::InterlockedDecrement(&m_cRef));
+}
+
+STDMETHODIMP CImpIDispatch::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
+STDMETHODIMP CImpIDispatch::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
+
+STDMETHODIMP CImpIDispatch::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId)
+{
+    if (cNames && (!rgszNames || !rgDispId)) return E_POINTER;
+    for (UINT i = 0; i < cNames; ++i) {
+        rgDispId[i] = DISPID_UNKNOWN;
+        for (DISPID id = 0; id < 3; ++id) {
+            if (rgszNames[i] && ::_wcsicmp(rgszNames[i], kMethodNames[id]) == 0) {
+                rgDispId[i] = id + 1;
+                break;
+            }
+        }
+    }
+    // Unknown names are not an error: their calls answer true as well.
+    return S_OK;
+}
+
+STDMETHODIMP CImpIDispatch::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* pVarResult, EXCEPINFO*, UINT*)
+{
+    if (pVarResult) {
+        ::VariantInit(pVarResult);
+        pVarResult->vt = VT_BOOL;
+        pVarResult->boolVal = 1;  // 1, not VARIANT_TRUE: what pages of this host have always received
+    }
+    return S_OK;
+}

@@ -1,0 +1,57 @@
+#include "imp_idrop_target.h"
+
+namespace {
+
+// Fetches one format and frees it at once; true when the data object supplied it.
+bool FetchAndDiscard(COleDataObject& dataObject, CLIPFORMAT cfFormat)
+{
+    HGLOBAL hData = dataObject.GetGlobalData(cfFormat);
+    if (!hData) return false;
+    ::GlobalLock(hData);
+    ::GlobalUnlock(hData);
+    ::GlobalFree(hData);
+    return true;
+}
+
+}  // namespace
+
+STDMETHODIMP CImpIDropTarget::QueryInterface(REFIID riid, void** ppvObject)
+{
+    if (!ppvObject) return E_POINTER;
+    *ppvObject = nullptr;
+    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDropTarget)) return E_NOINTERFACE;
+    *ppvObject = static_cast<IDropTarget*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CImpIDropTarget::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) CImpIDropTarget::Release()
+{
+    return static_cast<ULONG>(::InterlockedDecrement(&m_cRef));
+}
+
+STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD*) { return S_OK; }
+STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
+STDMETHODIMP CImpIDropTarget::DragLeave() { return S_OK; }
+
+STDMETHODIMP CImpIDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL, DWORD*)
+{
+    // Borrowed: the drag source's reference is neither added to nor released.
+    COleDataObject dataObject;
+    dataObject.Attach(pDataObj, FALSE);
+    try {
+        if (!FetchAndDiscard(dataObject, CF_TEXT) && !FetchAndDiscard(dataObject, CF_HDROP)) {
+            auto cfUrl = static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(L"UniformResourceLocator"));
+            FetchAndDiscard(dataObject, cfUrl);
+        }
+    } catch (...) {
+        // Nothing a drop fetches matters enough to fail the source's drag loop.
+    }
+    dataObject.Detach();
+    return S_OK;
+}
