@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "hosting/imp_idrop_target.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A drag source's data object that offers some formats as global memory and records what is asked of it.
+class CRecordingDataObject : public IDataObject {
+public:
+    explicit CRecordingDataObject(std::vector<CLIPFORMAT> offered) : m_offered(std::move(offered)) {}
+
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
+    {
+        *ppv = nullptr;
+        if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDataObject)) return E_NOINTERFACE;
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHOD_(ULONG, AddRef)() override { return static_cast<ULONG>(++m_cRef); }
+    STDMETHOD_(ULONG, Release)() override { return static_cast<ULONG>(--m_cRef); }
+    STDMETHOD(GetData)(FORMATETC* pFormat, STGMEDIUM* pMedium) override
+    {
+        requested.push_back(pFormat->cfFormat);
+        if (std::find(m_offered.begin(), m_offered.end(), pFormat->cfFormat) == m_offered.end() ||
+            !(pFormat->tymed & TYMED_HGLOBAL)) {
+            return DV_E_FORMATETC;
+        }
+        pMedium->tymed = TYMED_HGLOBAL;
+        pMedium->hGlobal = ::GlobalAlloc(GMEM_MOVEABLE, 16);
+        pMedium->pUnkForRelease = nullptr;
+        ++handedOut;
+        return S_OK;
+    }
+    STDMETHOD(GetDataHere)(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHOD(QueryGetData)(FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHOD(GetCanonicalFormatEtc)(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHOD(SetData)(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHOD(EnumFormatEtc)(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHOD(DAdvise)(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHOD(DUnadvise)(DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(EnumDAdvise)(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+    std::vector<CLIPFORMAT> requested;
+    int handedOut = 0;
+    int m_cRef = 1;
+
+private:
+    std::vector<CLIPFORMAT> m_offered;
+};
+
+TEST(ImpIDropTargetTest, DropFetchesTheFirstOfTextFilesAndShortcutAndKeepsTheSourcesCount)
+{
+    const auto cfUrl = static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(L"UniformResourceLocator"));
+    struct Case {
+        const char* name;
+        std::vector<CLIPFORMAT> offered;
+        std::vector<CLIPFORMAT> requested;
+        int handedOut;
+    };
+    const Case cases[] = {
+        {"plain text", {CF_TEXT, CF_HDROP}, {CF_TEXT}, 1},
+        {"files", {CF_HDROP}, {CF_TEXT, CF_HDROP}, 1},
+        {"internet shortcut", {cfUrl}, {CF_TEXT, CF_HDROP, cfUrl}, 1},
+        {"only a bitmap", {CF_BITMAP}, {CF_TEXT, CF_HDROP, cfUrl}, 0},
+    };
+    for (const Case& c : cases) {
+        CImpIDropTarget target;
+        CRecordingDataObject source(c.offered);
+        DWORD dwEffect = DROPEFFECT_COPY;
+        POINTL pt{10, 10};
+        EXPECT_EQ(target.DragEnter(&source, MK_LBUTTON, pt, &dwEffect), S_OK) << c.name;
+        EXPECT_EQ(target.DragOver(MK_LBUTTON, pt, &dwEffect), S_OK) << c.name;
+        EXPECT_EQ(target.Drop(&source, 0, pt, &dwEffect), S_OK) << c.name;
+        EXPECT_EQ(source.requested, c.requested) << c.name;
+        EXPECT_EQ(source.handedOut, c.handedOut) << c.name;
+        EXPECT_EQ(source.m_cRef, 1) << c.name;
+    }
+}
+
+}  // namespace
