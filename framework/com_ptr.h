@@ -1,5 +1,6 @@
 #pragma once
 #include <unknwn.h>
+#include <memory>
 #include <utility>
 
 // Holds one reference to a COM interface and releases it when replaced or destroyed.
@@ -24,7 +25,7 @@ public:
     CComPtr& operator=(const CComPtr& other) { return *this = other.m_p; }
     CComPtr& operator=(CComPtr&& other) noexcept
     {
-        if (this != &other) {
+        if (this != std::addressof(other)) {
             Release();
             m_p = std::exchange(other.m_p, nullptr);
         }

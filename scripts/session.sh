@@ -17,9 +17,10 @@ session_start() {
   build_dir=$(cd "$build_dir" && pwd)
 
   export WINEPREFIX=$build_dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
-  # No Mono/Gecko installer prompts, and no menu entries or file associations
-  # written into the user's home.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  # No Mono/Gecko installer prompts, no menu entries or file associations
+  # written into the user's home, and a crash ends the program at once instead
+  # of waiting in the debugger until a test times out.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
   _session_server=1 # from here on, stopping means `wineserver -k` for this prefix
 
   trap session_stop EXIT

@@ -104,6 +104,10 @@ TEST(BrowserControlEndToEnd, ViewHostsTheControlWhichFetchesTheStartUrl)
 
     ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(tarnwick.WaitForExit(), 0);
+    std::string errors = tarnwick.ErrorOutput();
+    for (const char* pszWord : {"fault", "xception", "crash", "backtrace"}) {
+        EXPECT_EQ(errors.find(pszWord), std::string::npos) << errors;
+    }
 }
 
 }  // namespace

@@ -40,22 +40,50 @@ TarnwickProcess::TarnwickProcess(const std::wstring& arguments)
 {
     std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
+    wchar_t szTempDir[MAX_PATH] = {};
+    wchar_t szTempFile[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, szTempDir);
+    ::GetTempFileNameW(szTempDir, L"twe", 0, szTempFile);
+    m_strErrorFile = szTempFile;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE hError = ::CreateFileW(szTempFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = hError;
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &m_pi)) {
         m_pi = {};
     }
+    ::CloseHandle(hError);
 }
 
 TarnwickProcess::~TarnwickProcess()
 {
-    if (!m_pi.hProcess) return;
-    if (IsRunning()) {
+    if (m_pi.hProcess && IsRunning()) {
         ::TerminateProcess(m_pi.hProcess, 99);
         ::WaitForSingleObject(m_pi.hProcess, 5000);
     }
-    ::CloseHandle(m_pi.hThread);
-    ::CloseHandle(m_pi.hProcess);
+    if (m_pi.hProcess) {
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_pi.hProcess);
+    }
+    ::DeleteFileW(m_strErrorFile.c_str());
+}
+
+std::string TarnwickProcess::ErrorOutput() const
+{
+    std::string text;
+    HANDLE hFile = ::CreateFileW(m_strErrorFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD dwRead = 0;
+    while (::ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead) text.append(buffer, dwRead);
+    ::CloseHandle(hFile);
+    return text;
 }
 
 std::vector<HWND> TarnwickProcess::TopLevelWindows(bool bVisible) const

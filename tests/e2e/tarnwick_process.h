@@ -26,8 +26,11 @@ public:
     bool IsRunning() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
     // Full path of the program under test, from the TARNWICK_EXE environment variable.
     static std::wstring ProgramPath();
+    // What the process wrote to its standard error so far (the platform's own fault reports land there).
+    std::string ErrorOutput() const;
 
 private:
     std::vector<HWND> TopLevelWindows(bool bVisible) const;
     PROCESS_INFORMATION m_pi{};
+    std::wstring m_strErrorFile;  // the process's standard error, removed with this object
 };

@@ -1,0 +1,35 @@
+#include "hosted_view_fixture.h"
+#include "res/resource.h"
+#include "support/message_pump.h"
+
+void HostedViewTest::SetUp()
+{
+    ASSERT_TRUE(AfxOleInit());
+    AfxEnableControlContainer(&theApp.m_occManager);
+    m_pFactory = std::make_unique<StandInBrowserFactory>();
+    ASSERT_EQ(m_pFactory->RegistrationResult(), S_OK);
+}
+
+void HostedViewTest::TearDown()
+{
+    for (HWND hFrame : m_frames) {
+        if (::IsWindow(hFrame)) ::DestroyWindow(hFrame);
+    }
+    PumpPending();
+    m_pFactory.reset();
+}
+
+CBrowserFrame* HostedViewTest::OpenFrame(bool bInitialise)
+{
+    auto* pFrame = new CBrowserFrame;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return nullptr;
+    m_frames.push_back(pFrame->m_hWnd);
+    pFrame->ShowWindow(SW_SHOWNORMAL);
+    if (bInitialise) PumpPending();
+    return pFrame;
+}
+
+COleControlSiteEx* HostedViewTest::SiteOf(CBrowserFrame* pFrame)
+{
+    return dynamic_cast<COleControlSiteEx*>(pFrame->m_wndView.m_wndBrowser.m_pCtrlSite);
+}
