@@ -24,6 +24,10 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, 
                 continue;
             }
             if (pEntry->nMessage != nMessage) continue;
+            if (nMessage == WM_REFLECT_BASE + WM_COMMAND) {
+                if (pEntry->nCode == nCode) return pEntry;
+                continue;
+            }
             if (nMessage != WM_COMMAND) return pEntry;
             if (pEntry->nCode == nCode && nID >= pEntry->nID && nID <= pEntry->nLastID) return pEntry;
         }

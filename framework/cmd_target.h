@@ -11,6 +11,9 @@ class CWnd;
 #define CN_COMMAND              0
 #define CN_UPDATE_COMMAND_UI    static_cast<UINT>(-1)
 
+// Notifications a parent hands back to the child control that sent them (ON_CONTROL_REFLECT).
+#define WM_REFLECT_BASE         0xBC00
+
 // Sent by the message loop at idle time so frames can update their bars (wParam TRUE: disable commands without handler).
 #define WM_IDLEUPDATECMDUI      0x0363
 
@@ -220,6 +223,30 @@ protected: \
     {WM_ACTIVATE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
         AFX_THIS(p)->OnActivate(LOWORD(c.wParam), CWnd::FromHandle(reinterpret_cast<HWND>(c.lParam)), \
                                 HIWORD(c.wParam) != 0); }},
+#define ON_WM_MOUSEMOVE() \
+    {WM_MOUSEMOVE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnMouseMove(static_cast<UINT>(c.wParam), \
+                                 POINT{static_cast<short>(LOWORD(c.lParam)), static_cast<short>(HIWORD(c.lParam))}); }},
+#define ON_WM_MOUSELEAVE() \
+    {WM_MOUSELEAVE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->OnMouseLeave(); }},
+#define ON_WM_MOUSEWHEEL() \
+    {WM_MOUSEWHEEL, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        c.lResult = AFX_THIS(p)->OnMouseWheel(GET_KEYSTATE_WPARAM(c.wParam), GET_WHEEL_DELTA_WPARAM(c.wParam), \
+                                              POINT{static_cast<short>(LOWORD(c.lParam)), static_cast<short>(HIWORD(c.lParam))}); }},
+#define ON_WM_KEYDOWN() \
+    {WM_KEYDOWN, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnKeyDown(static_cast<UINT>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); }},
+#define ON_WM_GETDLGCODE() \
+    {WM_GETDLGCODE, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { c.lResult = AFX_THIS(p)->OnGetDlgCode(); }},
+#define ON_WM_WINDOWPOSCHANGING() \
+    {WM_WINDOWPOSCHANGING, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(c.lParam)); }},
+#define ON_WM_WINDOWPOSCHANGED() \
+    {WM_WINDOWPOSCHANGED, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
+        AFX_THIS(p)->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(c.lParam)); }},
+// A WM_COMMAND notification with this code, handed back by the parent to the control that sent it.
+#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
+    {WM_REFLECT_BASE + WM_COMMAND, (wNotifyCode), 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL&) { AFX_THIS(p)->memberFxn(); }},
 #define ON_WM_INITMENUPOPUP() \
     {WM_INITMENUPOPUP, 0, 0, 0, nullptr, [](CCmdTarget* p, AFX_MSGCALL& c) { \
         AFX_THIS(p)->OnInitMenuPopup(reinterpret_cast<HMENU>(c.wParam), LOWORD(c.lParam), \

@@ -75,6 +75,7 @@ LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
             CWnd* pWnd = std::exchange(pCreation->pWnd, nullptr);
             pCreation->hWndAttached = hWnd;
             pWnd->Attach(hWnd);
+            pWnd->PreSubclassWindow();
             pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
                 ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
         }
@@ -239,6 +240,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (!hWnd || m_hWnd || FromHandlePermanent(hWnd)) return FALSE;
     Attach(hWnd);
+    PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     return TRUE;
@@ -318,8 +320,11 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
         OnCmdMsg(nID, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
         if (!state.m_bEnabled) return TRUE;
         nCode = CN_COMMAND;
-    } else if (nID == 0) {
-        return FALSE;
+    } else {
+        // A control's notification goes back to the control first.
+        CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
+        if (pChild && pChild->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
+        if (nID == 0) return FALSE;
     }
     return OnCmdMsg(nID, static_cast<int>(nCode), nullptr, nullptr);
 }
@@ -373,6 +378,24 @@ void CWnd::OnTimer(UINT_PTR) { Default(); }
 void CWnd::OnSetFocus(CWnd*) { Default(); }
 void CWnd::OnKillFocus(CWnd*) { Default(); }
 void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
+void CWnd::OnMouseMove(UINT, POINT) { Default(); }
+void CWnd::OnMouseLeave() { Default(); }
+BOOL CWnd::OnMouseWheel(UINT, short, POINT) { return static_cast<BOOL>(Default()); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
+void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
+void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT* pResult)
+{
+    if (message != WM_COMMAND) return FALSE;
+    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0);
+    if (!pEntry) return FALSE;
+    AFX_MSGCALL call{WM_REFLECT_BASE + WM_COMMAND, LOWORD(wParam), wParam, 0, nullptr, 0};
+    pEntry->pfn(this, call);
+    if (pResult) *pResult = 0;
+    return TRUE;
+}
 
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
 {

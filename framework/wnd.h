@@ -50,6 +50,10 @@ public:
     BOOL SubclassWindow(HWND hWnd);
 
     virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
+    // Called once the object is bound to its window, before the window's own messages reach the maps.
+    virtual void PreSubclassWindow() {}
+    // Offers a parent's notification back to the control that sent it; TRUE when a reflection entry took it.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Called for each message before dispatch, target window first, then each parent; TRUE stops it.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
@@ -109,6 +113,13 @@ protected:
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg void OnKillFocus(CWnd* pNewWnd);
     afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    afx_msg void OnMouseMove(UINT nFlags, POINT point);
+    afx_msg void OnMouseLeave();
+    afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, POINT pt);
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg UINT OnGetDlgCode();
+    afx_msg void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+    afx_msg void OnWindowPosChanged(WINDOWPOS* lpwndpos);
 
     WNDPROC m_pfnSuper = nullptr;  // the window procedure the window had before it was subclassed
 
