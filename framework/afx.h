@@ -13,6 +13,7 @@
 #include "runtime_class.h"
 #include "cmd_target.h"
 #include "wnd.h"
+#include "base_pane.h"
 #include "frame_wnd_ex.h"
 #include "gdi.h"
 #include "image_list.h"
