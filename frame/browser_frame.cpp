@@ -4,6 +4,10 @@
 #include "../res/messages.h"
 #include "../res/resource.h"
 
+#include <urlmon.h>
+#include <cwchar>
+#include <iterator>
+
 IMPLEMENT_DYNAMIC(CBrowserFrame, CFrameWndEx)
 
 BEGIN_MESSAGE_MAP(CBrowserFrame, CFrameWndEx)
@@ -11,8 +15,40 @@ BEGIN_MESSAGE_MAP(CBrowserFrame, CFrameWndEx)
     ON_WM_SETFOCUS()
     ON_WM_CLOSE()
     ON_WM_ACTIVATE()
+    ON_COMMAND(ID_FOCUS_ADDRESS, OnFocusAddress)
     ON_COMMAND(ID_VIEW_READY, OnViewReady)
+    ON_MESSAGE(WM_ADDRESS_ENTERED, OnAddressEntered)
+    ON_MESSAGE(WM_ADDRESS_SELECTED, OnAddressSelected)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_TEXTSIZE_LARGEST, ID_TEXTSIZE_SMALLEST, OnUpdateTextSize)
+    ON_REGISTERED_MESSAGE(AFX_WM_RESETTOOLBAR, OnToolbarReset)
 END_MESSAGE_MAP()
+
+namespace {
+
+constexpr UINT kAddressId = 0xE803;
+constexpr DWORD kPaneStyleMask = 0xFFBFF0FF;  // no gripper, no borders
+constexpr int kImageWebPage = 3;
+constexpr int kImagePadlock = 4;
+constexpr int kImageEmpty = 5;
+
+const UINT kIndicators[] = {ID_INDICATOR_ICON, ID_SEPARATOR, ID_INDICATOR_PROGRESS,
+                            ID_SEPARATOR,      ID_INDICATOR_ZONE, ID_INDICATOR_LAST};
+
+bool StartsWith(const CString& strLower, const wchar_t* pszPrefix)
+{
+    return strLower.Find(pszPrefix) == 0;
+}
+
+// The page's script URLs (a plain prefix test, no colon needed) are never shown.
+bool IsScriptUrl(const CString& strURL)
+{
+    CString strLower(strURL);
+    strLower.MakeLower();
+    return StartsWith(strLower, L"javascript") || StartsWith(strLower, L"script") ||
+           StartsWith(strLower, L"vbscript") || StartsWith(strLower, L"jscript");
+}
+
+}  // namespace
 
 BOOL CBrowserFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
@@ -30,11 +66,109 @@ BOOL CBrowserFrame::PreCreateWindow(CREATESTRUCTW& cs)
 int CBrowserFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 {
     if (CFrameWndEx::OnCreate(lpCreateStruct) == -1) return -1;
+    if (!CreateBars()) return -1;
     RECT rectEmpty{};
     if (!m_wndView.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, rectEmpty, this, AFX_IDW_PANE_FIRST, nullptr)) {
         return -1;
     }
+    RecalcLayout();
     return 0;
+}
+
+BOOL CBrowserFrame::CreateBars()
+{
+    CMFCVisualManager::SetDefaultManager(RUNTIME_CLASS(CMFCVisualManagerWindows));
+    CMFCVisualManager::GetInstance()->SetOfficeStyleMenus(FALSE);
+
+    if (!m_wndMenuBar.CreateEx(this, TBSTYLE_TRANSPARENT, AFX_DEFAULT_TOOLBAR_STYLE, RECT{1, 1, 1, 1},
+                               AFX_IDW_MENUBAR)) {
+        return FALSE;
+    }
+    m_wndMenuBar.SetPaneStyle(m_wndMenuBar.GetPaneStyle() | CBRS_SIZE_DYNAMIC);
+    m_wndMenuBar.EnableCustomizeButton(TRUE, -1, L"", TRUE);
+    LOGFONTW logfont{};
+    ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(LOGFONTW), &logfont, 0);
+    CMFCMenuBar::SetMenuFont(&logfont, TRUE);
+    CMFCToolBar::SetSizes(SIZE{36, 30}, SIZE{23, 23});
+    CMFCToolBar::SetMenuSizes(SIZE{22, 22}, SIZE{16, 16});
+    m_wndMenuBar.SetPaneStyle(m_wndMenuBar.GetPaneStyle() & kPaneStyleMask);
+
+    // Bitmaps of 8 bits per pixel or less get the 16-colour images.
+    CClientDC dc(this);
+    bool bHighColour = dc.GetDeviceCaps(BITSPIXEL) > 8;
+
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_TRANSPARENT, AFX_DEFAULT_TOOLBAR_STYLE, RECT{1, 1, 1, 1},
+                               AFX_IDW_TOOLBAR)) {
+        return FALSE;
+    }
+    if (!m_wndToolBar.LoadToolBar(IDR_MAINFRAME, bHighColour ? IDB_TOOLBAR_COLD : 0,
+                                  bHighColour ? IDB_MENU_IMAGES : IDB_MENU_IMAGES_16, FALSE, 0, 0,
+                                  bHighColour ? IDB_TOOLBAR_HOT : 0)) {
+        return FALSE;
+    }
+    m_wndToolBar.SetWindowText(L"Standard");
+    m_wndToolBar.SetBorders(0, 0, 0, 0);
+    CMFCToolBar::SetSizes(SIZE{32, 32}, SIZE{23, 23});
+    m_wndToolBar.SetPaneStyle(m_wndToolBar.GetPaneStyle() & kPaneStyleMask);
+
+    RECT rectAddress{0, 0, 200, 120};
+    if (!m_wndAddress.Create(WS_CHILD | CBS_DROPDOWN | CBS_AUTOHSCROLL, rectAddress, this, kAddressId)) return FALSE;
+    CString strLabel;
+    strLabel.LoadString(IDS_ADDRESS_LABEL);
+
+    if (!m_wndReBar.Create(this, RBS_BANDBORDERS, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | CBRS_TOP,
+                           AFX_IDW_REBAR)) {
+        return FALSE;
+    }
+    if (!m_wndReBar.AddBar(&m_wndMenuBar, nullptr, nullptr, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) return FALSE;
+    if (!m_wndReBar.AddBar(&m_wndToolBar, nullptr, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
+        return FALSE;
+    }
+    if (!m_wndReBar.AddBar(&m_wndAddress, strLabel, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
+        return FALSE;
+    }
+    m_wndMenuBar.AdjustLayout();
+    m_wndToolBar.AdjustLayout();
+
+    // The toolbar band can shrink to one button and ideally shows them all.
+    RECT rectButton;
+    m_wndToolBar.GetItemRect(0, &rectButton);
+    UINT cxButton = static_cast<UINT>(rectButton.right - rectButton.left);
+    UINT nButtons = static_cast<UINT>(m_wndToolBar.GetCount());
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);  // the size of this build's structure: a fixed 32-bit size is wrong on 64-bit
+    band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_IDEALSIZE;
+    band.cxMinChild = cxButton;
+    band.cyMinChild = static_cast<UINT>(rectButton.bottom - rectButton.top);
+    band.cx = nButtons * cxButton;
+    band.cxIdeal = nButtons * cxButton;
+    m_wndReBar.SendMessage(RB_SETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+
+    EnableDocking(CBRS_ALIGN_ANY);
+    m_wndReBar.EnableDocking(CBRS_TOP);
+    DockPane(&m_wndReBar);
+
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)) return FALSE;
+    if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) return FALSE;
+    HIMAGELIST hImages = theApp.m_imageList.GetSafeHandle();
+    m_wndStatusBar.SetPaneStyle(0, SBPS_NOBORDERS);
+    HICON hIcon = ImageList_GetIcon(hImages, kImageWebPage, ILD_NORMAL);
+    m_wndStatusBar.SetPaneIcon(0, hIcon);
+    if (hIcon) ::DestroyIcon(hIcon);
+    m_wndStatusBar.SetPaneText(0, nullptr);
+    m_wndStatusBar.SetPaneWidth(0, 0);
+    m_wndStatusBar.SetPaneStyle(1, SBPS_STRETCH | SBPS_NOBORDERS);
+    hIcon = ImageList_GetIcon(hImages, kImageEmpty, ILD_NORMAL);
+    m_wndStatusBar.SetPaneIcon(3, hIcon);
+    m_wndStatusBar.SetPaneText(3, nullptr);
+    m_wndStatusBar.SetPaneWidth(3, 0);
+    m_wndStatusBar.SetPaneIcon(4, hIcon);
+    if (hIcon) ::DestroyIcon(hIcon);
+    m_wndStatusBar.SetPaneText(4, nullptr);
+    m_wndStatusBar.SetPaneWidth(4, 170);
+    m_wndStatusBar.SetPaneStyle(4, SBPS_STRETCH | SBPS_NOBORDERS);
+    m_wndStatusBar.SetPaneWidth(2, 80);
+    return TRUE;
 }
 
 void CBrowserFrame::OnSetFocus(CWnd* /*pOldWnd*/)
@@ -64,7 +198,139 @@ void CBrowserFrame::ActivateView(CChildView* pView)
     pView->RestoreFocus();
 }
 
+void CBrowserFrame::OnFocusAddress()
+{
+    if (::IsWindow(m_wndAddress.m_hWnd)) m_wndAddress.SetFocus();
+}
+
 void CBrowserFrame::OnViewReady()
 {
     // The view's ready report needs nothing from the frame.
+}
+
+void CBrowserFrame::OnUpdateTextSize(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(TRUE);
+    pCmdUI->SetCheck(m_wndView.GetTextSizeCommand() == pCmdUI->m_nID ? 1 : 0);
+}
+
+LRESULT CBrowserFrame::OnAddressEntered(WPARAM, LPARAM)
+{
+    CString strURL;
+    m_wndAddress.GetWindowText(strURL);
+    m_wndView.Navigate(strURL);
+    m_wndAddress.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strURL.GetString()));
+    return 0;
+}
+
+LRESULT CBrowserFrame::OnAddressSelected(WPARAM, LPARAM lParam)
+{
+    if (lParam != reinterpret_cast<LPARAM>(&m_wndAddress)) return 0;
+    int nSelection = static_cast<int>(m_wndAddress.SendMessage(CB_GETCURSEL));
+    if (nSelection < 0) return 0;
+    int nLength = static_cast<int>(m_wndAddress.SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nSelection)));
+    if (nLength < 0) return 0;
+    CString strURL;
+    m_wndAddress.SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nSelection),
+                             reinterpret_cast<LPARAM>(strURL.GetBuffer(nLength + 1)));
+    strURL.ReleaseBuffer();
+    m_wndView.Navigate(strURL);
+    return 0;
+}
+
+LRESULT CBrowserFrame::OnToolbarReset(WPARAM wParam, LPARAM)
+{
+    if (wParam != IDR_MAINFRAME) return 0;
+    const struct {
+        UINT nCommand;
+        UINT nMenu;
+    } kDropDowns[] = {{ID_GO_BACK, IDR_BACK_MENU}, {ID_GO_FORWARD, IDR_FORWARD_MENU}};
+    for (const auto& dropDown : kDropDowns) {
+        HMENU hMenu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(dropDown.nMenu));
+        if (!hMenu) continue;
+        CMFCToolBarMenuButton button(dropDown.nCommand, ::GetSubMenu(hMenu, 0),
+                                     CMFCToolBar::GetCmdImage(dropDown.nCommand, FALSE), L"", FALSE);
+        m_wndToolBar.ReplaceButton(dropDown.nCommand, button, FALSE);
+        ::DestroyMenu(hMenu);
+    }
+    return 0;
+}
+
+BOOL CBrowserFrame::OnShowPopupMenu(CMFCPopupMenu* pMenuPopup)
+{
+    if (!pMenuPopup) return FALSE;
+    CMFCPopupMenuBar* pBar = pMenuPopup->GetMenuBar();
+    if (pBar->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0) {
+        // The Favorites menu: rebuilt from the favorites tree when that tree exists.
+    } else if (pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0 || pBar->CommandToIndex(ID_FORWARD_HISTORY_FIRST) >= 0) {
+        // A Back or Forward drop-down: filled from the page's travel history when that exists.
+    }
+    return CFrameWndEx::OnShowPopupMenu(pMenuPopup);
+}
+
+BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
+{
+    return CFrameWndEx::OnDrawMenuImage(pDC, pMenuButton, rectImage);
+}
+
+void CBrowserFrame::SetAddressText(LPCWSTR lpszURL)
+{
+    CString strURL(lpszURL);
+    if (strURL.IsEmpty() || IsScriptUrl(strURL) || !::IsWindow(m_wndAddress.m_hWnd)) return;
+    // What the user is typing is never overwritten.
+    HWND hFocus = ::GetFocus();
+    if (hFocus && (hFocus == m_wndAddress.m_hWnd || ::GetParent(hFocus) == m_wndAddress.m_hWnd)) return;
+    m_wndAddress.SetWindowText(strURL);
+    if (strURL.CompareNoCase(L"about:blank") == 0) m_wndAddress.SetFocus();
+}
+
+void CBrowserFrame::UpdateZonePane(int nZone)
+{
+    if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
+    ZONEATTRIBUTES attributes{};
+    attributes.cbSize = sizeof(attributes);
+    CComPtr<IInternetZoneManager> pZoneManager;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_InternetZoneManager, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IInternetZoneManager, reinterpret_cast<void**>(&pZoneManager)))) {
+        pZoneManager->GetZoneAttributes(static_cast<DWORD>(nZone), &attributes);
+    }
+    // The icon path reads "module#resource-number".
+    CString strPath(attributes.szIconPath);
+    int nHash = strPath.ReverseFind(L'#');
+    if (nHash < 0) return;
+    HMODULE hModule = ::LoadLibraryW(strPath.Left(nHash));
+    if (!hModule) return;
+    int nResource = static_cast<int>(std::wcstol(strPath.Mid(nHash + 1), nullptr, 10));
+    auto hIcon = static_cast<HICON>(::LoadImageW(hModule, MAKEINTRESOURCEW(nResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    HICON hSmall = nullptr;
+    if (hIcon) {
+        hSmall = static_cast<HICON>(::CopyImage(hIcon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                ::GetSystemMetrics(SM_CYSMICON),
+                                                LR_COPYFROMRESOURCE | LR_COPYDELETEORG | LR_COPYRETURNORG));
+    }
+    ::FreeLibrary(hModule);
+    if (!hSmall) return;
+    m_wndStatusBar.SetPaneIcon(4, hSmall, TRUE);
+    m_wndStatusBar.SetPaneText(4, attributes.szDisplayName, TRUE);
+    ::DestroyIcon(hSmall);  // the bar keeps its own copy
+}
+
+void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
+{
+    m_wndStatusBar.EnablePaneProgressBar(2, nProgressMax, FALSE, static_cast<COLORREF>(-1),
+                                         static_cast<COLORREF>(-1), static_cast<COLORREF>(-1));
+    if (nProgressMax < 0) {
+        ::RedrawWindow(m_wndStatusBar.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return;
+    }
+    long nPosition = nProgress < 0 ? 0 : (nProgress > nProgressMax ? nProgressMax : nProgress);
+    m_wndStatusBar.SetPaneProgress(2, nPosition, TRUE);
+}
+
+void CBrowserFrame::SetSecureIcon(bool bSecure)
+{
+    if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
+    HICON hIcon = ImageList_GetIcon(theApp.m_imageList.GetSafeHandle(), bSecure ? kImagePadlock : kImageEmpty, ILD_NORMAL);
+    m_wndStatusBar.SetPaneIcon(3, hIcon, TRUE);
+    if (hIcon) ::DestroyIcon(hIcon);
 }

@@ -1,8 +1,11 @@
 #pragma once
+#include "../addressbar/my_combo_box_ex.h"
 #include "../framework/afx.h"
+#include "../framework/mfc_status_bar.h"
 #include "../view/child_view.h"
 
-// One top-level browser window around its web view. Created only by the
+// One top-level browser window: menu bar, toolbar and address box in a
+// rebar, a status bar, and the web view as its client. Created only by the
 // window manager, which it tells when it closes.
 class CBrowserFrame : public CFrameWndEx {
     DECLARE_DYNAMIC(CBrowserFrame)
@@ -13,10 +16,27 @@ public:
     // Makes view the application's active view and gives it back its focus; nothing when it already is.
     void ActivateView(CChildView* pView);
 
+    // Page state the view shows in the bars
+    // The page's URL in the address box, unless it is a script URL or the user is typing there.
+    void SetAddressText(LPCWSTR lpszURL);
+    // The zone's icon and name in status pane 4; -1 or a zone without icon leaves the pane as it is.
+    void UpdateZonePane(int nZone);
+    // The progress bar of status pane 2; a negative maximum hides it.
+    void SetProgress(long nProgress, long nProgressMax);
+    // Padlock or empty image in status pane 3.
+    void SetSecureIcon(bool bSecure);
+
     // CFrameWndEx overrides
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    BOOL OnShowPopupMenu(CMFCPopupMenu* pMenuPopup) override;
+    BOOL OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage) override;
 
+    CMFCMenuBar m_wndMenuBar;
+    CMFCReBar m_wndReBar;
+    CMFCToolBar m_wndToolBar;
+    CMyComboBoxEx m_wndAddress;
+    CMFCStatusBar m_wndStatusBar;
     CChildView m_wndView;  // the web view, client of the frame
 
 protected:
@@ -25,7 +45,15 @@ protected:
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg void OnClose();
     afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    afx_msg LRESULT OnAddressEntered(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnAddressSelected(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnToolbarReset(WPARAM wParam, LPARAM lParam);
     // Commands
+    afx_msg void OnFocusAddress();
     afx_msg void OnViewReady();
+    afx_msg void OnUpdateTextSize(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
+
+private:
+    BOOL CreateBars();
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include "afxres.h"
 #include "wnd.h"
 
 // Bar styles kept in a pane's style (not the window's).

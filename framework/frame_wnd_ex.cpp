@@ -1,5 +1,10 @@
 #include "frame_wnd_ex.h"
 #include "win_app.h"
+#include "mfc_menu_bar.h"
+#include "mfc_popup_menu.h"
+#include "mfc_tool_bar.h"
+
+#include <algorithm>
 
 IMPLEMENT_DYNAMIC(CFrameWndEx, CObject)
 
@@ -12,6 +17,9 @@ BEGIN_MESSAGE_MAP(CFrameWndEx, CWnd)
     ON_WM_ACTIVATE()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+    ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+    ON_MESSAGE(WM_MEASUREITEM, OnMeasureItem)
+    ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
 END_MESSAGE_MAP()
 
 CFrameWndEx::~CFrameWndEx()
@@ -55,10 +63,43 @@ BOOL CFrameWndEx::PreCreateWindow(CREATESTRUCTW& cs)
 
 BOOL CFrameWndEx::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable) {
-        return ::TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg) != 0;
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST) return FALSE;
+    if (m_hAccelTable && ::TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
+    return m_pMenuBar && ProcessMenuKey(pMsg);
+}
+
+BOOL CFrameWndEx::ProcessMenuKey(MSG* pMsg)
+{
+    // The window with the focus would keep Alt to itself: the menu bar takes it here, before dispatch.
+    bool bMenuKey = pMsg->wParam == VK_MENU || pMsg->wParam == VK_F10;
+    switch (pMsg->message) {
+    case WM_SYSKEYDOWN:
+        if (bMenuKey) {
+            m_bMenuKeyAlone = !(pMsg->lParam & (1 << 30));  // not a repeat
+            return FALSE;
+        }
+        m_bMenuKeyAlone = false;
+        if (pMsg->lParam & (1 << 29)) {  // with Alt
+            auto chKey = static_cast<wchar_t>(::MapVirtualKeyW(static_cast<UINT>(pMsg->wParam), MAPVK_VK_TO_CHAR));
+            if (chKey && chKey != L' ' && m_pMenuBar->HasMnemonic(chKey)) {
+                m_pMenuBar->OnMenuKey(chKey);
+                return TRUE;
+            }
+        }
+        return FALSE;
+    case WM_SYSKEYUP:
+        if (bMenuKey && m_bMenuKeyAlone) {
+            m_bMenuKeyAlone = false;
+            m_pMenuBar->OnMenuKey(0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_KEYDOWN:
+        m_bMenuKeyAlone = false;
+        return FALSE;
+    default:
+        return FALSE;
     }
-    return FALSE;
 }
 
 BOOL CFrameWndEx::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
@@ -68,11 +109,33 @@ BOOL CFrameWndEx::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO
     return pApp && pApp->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
+void CFrameWndEx::DockPane(CBasePane* pBar)
+{
+    if (pBar && std::find(m_docked.begin(), m_docked.end(), pBar) == m_docked.end()) m_docked.push_back(pBar);
+    RecalcLayout();
+}
+
 void CFrameWndEx::RecalcLayout()
 {
     if (!m_hWnd) return;
     RECT rect;
     GetClientRect(&rect);
+    // Every visible bar that is a direct child, docked or not, takes its edge.
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        auto* pBar = dynamic_cast<CBasePane*>(CWnd::FromHandlePermanent(hChild));
+        if (!pBar || !::IsWindowVisible(hChild)) continue;
+        SIZE size = pBar->CalcFixedLayout(TRUE, TRUE);
+        if (pBar->GetCurrentAlignment() & CBRS_ALIGN_TOP) {
+            ::SetWindowPos(hChild, nullptr, rect.left, rect.top, rect.right - rect.left, size.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            rect.top += size.cy;
+        } else if (pBar->GetCurrentAlignment() & CBRS_ALIGN_BOTTOM) {
+            ::SetWindowPos(hChild, nullptr, rect.left, rect.bottom - size.cy, rect.right - rect.left, size.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            rect.bottom -= size.cy;
+        }
+    }
+    if (rect.bottom < rect.top) rect.bottom = rect.top;
     if (HWND hView = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST)) {
         ::SetWindowPos(hView, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
@@ -125,10 +188,94 @@ void CFrameWndEx::OnInitMenuPopup(HMENU hPopupMenu, UINT /*nIndex*/, BOOL bSysMe
         state.m_nIndex = static_cast<UINT>(i);
         state.m_hMenu = hPopupMenu;
         state.DoUpdate(this, TRUE);
+        // The image area of every item is the frame's to draw (WM_DRAWITEM).
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_BITMAP;
+        if (::GetMenuItemInfoW(hPopupMenu, static_cast<UINT>(i), TRUE, &mii) && !(mii.fType & MFT_SEPARATOR) &&
+            !mii.hbmpItem) {
+            mii.fMask = MIIM_BITMAP;
+            mii.hbmpItem = HBMMENU_CALLBACK;
+            ::SetMenuItemInfoW(hPopupMenu, static_cast<UINT>(i), TRUE, &mii);
+        }
     }
 }
 
-LRESULT CFrameWndEx::OnIdleUpdateCmdUI(WPARAM, LPARAM)
+LRESULT CFrameWndEx::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
 {
+    // Toolbars anywhere below the frame (rebar bands included) follow the commands' state.
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND hChild, LPARAM lParam) -> BOOL {
+            auto* pFrame = reinterpret_cast<CFrameWndEx*>(lParam);
+            if (auto* pBar = dynamic_cast<CMFCToolBar*>(CWnd::FromHandlePermanent(hChild))) {
+                if (::IsWindowVisible(hChild)) pBar->OnUpdateCmdUI(pFrame, TRUE);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    (void)wParam;
     return 0;
+}
+
+BOOL CFrameWndEx::OnShowPopupMenu(CMFCPopupMenu* /*pMenuPopup*/)
+{
+    return TRUE;
+}
+
+BOOL CFrameWndEx::OnDrawMenuImage(CDC*, const CMFCToolBarMenuButton*, const RECT&)
+{
+    return FALSE;
+}
+
+LRESULT CFrameWndEx::OnSysCommand(WPARAM wParam, LPARAM lParam)
+{
+    // Alt and Alt+letter reach the menu bar; Alt+Space still opens the system menu.
+    if ((wParam & 0xFFF0) == SC_KEYMENU && m_pMenuBar && lParam != L' ') {
+        m_pMenuBar->OnMenuKey(static_cast<wchar_t>(lParam));
+        return 0;
+    }
+    return Default();
+}
+
+LRESULT CFrameWndEx::OnMeasureItem(WPARAM wParam, LPARAM lParam)
+{
+    auto* pMeasure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (wParam != 0 || pMeasure->CtlType != ODT_MENU) return Default();
+    SIZE size = CMFCToolBar::GetMenuImageSize();
+    pMeasure->itemWidth = static_cast<UINT>(size.cx);
+    pMeasure->itemHeight = static_cast<UINT>(size.cy);
+    return TRUE;
+}
+
+LRESULT CFrameWndEx::OnDrawItem(WPARAM wParam, LPARAM lParam)
+{
+    auto* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (wParam != 0 || pDraw->CtlType != ODT_MENU) return Default();
+    wchar_t szText[256] = {};
+    HMENU hMenu = reinterpret_cast<HMENU>(pDraw->hwndItem);
+    ::GetMenuStringW(hMenu, pDraw->itemID, szText, 255, MF_BYCOMMAND);
+    int iImage = CMFCToolBar::GetCmdImage(pDraw->itemID);
+    CMFCToolBarMenuButton button(pDraw->itemID, nullptr, iImage, szText);
+    CDC dc;
+    dc.m_hDC = pDraw->hDC;
+    if (!OnDrawMenuImage(&dc, &button, pDraw->rcItem) && iImage >= 0) {
+        SIZE size = CMFCToolBar::GetMenuImageSize();
+        int x = pDraw->rcItem.left + (pDraw->rcItem.right - pDraw->rcItem.left - size.cx) / 2;
+        int y = pDraw->rcItem.top + (pDraw->rcItem.bottom - pDraw->rcItem.top - size.cy) / 2;
+        UINT nStyle = (pDraw->itemState & ODS_GRAYED) ? ILD_BLEND50 : ILD_TRANSPARENT;
+        ImageList_Draw(CMFCToolBar::GetMenuImages(), iImage, pDraw->hDC, x, y, nStyle);
+    }
+    return TRUE;
+}
+
+BOOL CFrameWndEx::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (CWnd::OnNotify(wParam, lParam, pResult)) return TRUE;
+    if (reinterpret_cast<NMHDR*>(lParam)->code == RBN_HEIGHTCHANGE) {
+        RecalcLayout();
+        *pResult = 0;
+        return TRUE;
+    }
+    return FALSE;
 }

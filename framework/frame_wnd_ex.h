@@ -1,6 +1,14 @@
 #pragma once
 #include "afxres.h"
+#include "base_pane.h"
+#include "gdi.h"
 #include "wnd.h"
+
+#include <vector>
+
+class CMFCMenuBar;
+class CMFCPopupMenu;
+class CMFCToolBarMenuButton;
 
 // A top-level frame window: loads its menu, accelerators and title from one
 // resource id, keeps its client view (child AFX_IDW_PANE_FIRST) the size of
@@ -15,8 +23,16 @@ public:
     // Creates the frame with the menu, accelerator table and title string of nIDResource. On failure the object has deleted itself.
     virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
-    // Places the client view over the client area.
+    // Lays the docked bars along their edges and gives the client view the rest.
     virtual void RecalcLayout();
+    // Which edges bars may dock to; DockPane docks a bar along its own alignment.
+    void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
+    void DockPane(CBasePane* pBar);
+    // Called just before any popup opens (menu bar and toolbar drop-downs); FALSE keeps it closed.
+    virtual BOOL OnShowPopupMenu(CMFCPopupMenu* pMenuPopup);
+    // Called for the image area of each menu item; TRUE when the frame drew it, else the command's own image is drawn.
+    virtual BOOL OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage);
+    void SetMenuBar(CMFCMenuBar* pMenuBar) { m_pMenuBar = pMenuBar; }
 
     // CWnd overrides
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
@@ -26,6 +42,9 @@ public:
 protected:
     void PostNcDestroy() override;
 
+    // Alt alone and Alt with a mnemonic open the menu bar, wherever the focus is.
+    BOOL ProcessMenuKey(MSG* pMsg);
+
     afx_msg int OnCreate(LPCREATESTRUCTW lpCreateStruct);
     afx_msg void OnClose();
     afx_msg void OnDestroy();
@@ -34,7 +53,16 @@ protected:
     afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
     afx_msg void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu);
     afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMeasureItem(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     DECLARE_MESSAGE_MAP()
+
+    CMFCMenuBar* m_pMenuBar = nullptr;  // the bar that took over the menu; a member of the derived frame
+    bool m_bMenuKeyAlone = false;       // Alt (or F10) went down with no other key since
+    std::vector<CBasePane*> m_docked;   // bars laid along the edges; members of the derived frame
+    DWORD m_dwDockStyle = 0;
 
     HACCEL m_hAccelTable = nullptr;  // loaded with the frame; owned
     DWORD m_dwFrameStyle = 0;        // FWS_ styles given to LoadFrame

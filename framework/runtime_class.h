@@ -34,3 +34,12 @@ public: \
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
     const CRuntimeClass class_name::class##class_name = {#class_name, RUNTIME_CLASS(base_class_name)}; \
     const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
+
+// Dynamic creation: DECLARE_DYNAMIC plus a static CreateObject that makes a new object of the class.
+#define DECLARE_DYNCREATE(class_name) \
+    DECLARE_DYNAMIC(class_name) \
+    static CObject* CreateObject();
+
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name) \
+    IMPLEMENT_DYNAMIC(class_name, base_class_name) \
+    CObject* class_name::CreateObject() { return new class_name; }

@@ -288,6 +288,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         *pResult = 0;
         return TRUE;
     }
+    if (message == WM_NOTIFY) return OnNotify(wParam, lParam, pResult);
     const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(message, 0, 0);
     if (!pEntry) return FALSE;
     AFX_MSGCALL call{message, 0, wParam, lParam, nullptr, 0};
@@ -385,6 +386,13 @@ void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
 void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
 void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
+
+BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    auto* pHeader = reinterpret_cast<NMHDR*>(lParam);
+    CWnd* pChild = pHeader ? FromHandlePermanent(pHeader->hwndFrom) : nullptr;
+    return pChild && pChild != this && pChild->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult);
+}
 
 BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT* pResult)
 {

@@ -13,8 +13,16 @@
 #define IDB_MENU_IMAGES_16              149
 #define IDB_APP_IMAGES                  151
 
+// Resource types
+#define RT_TOOLBAR_ID                   241     // AFX_RT_TOOLBAR as a number, which the resource script needs
+
 // Strings
+#define IDS_COMPAT_CHECK                130
+#define IDS_COMPAT_NOTE                 132
+#define IDS_COMPAT_DETAIL               133
 #define IDS_ADDRESS_LABEL               134
+#define IDS_OPEN_FILTER                 135
+#define IDS_OPEN_TITLE                  137
 #define IDS_FAVORITES_EMPTY             139
 
 // Status-bar indicators

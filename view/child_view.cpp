@@ -22,6 +22,9 @@ VARIANT MakeBstrVariant(LPCWSTR lpsz)
     return v;
 }
 
+// Zoom values of the text-size commands, largest first: ID_TEXTSIZE_LARGEST + i has value 4 - i.
+constexpr long kZoomOfLargest = 4;
+
 bool IsKeyDown(SHORT nState)
 {
     return (nState & 0x8000) != 0;
@@ -46,6 +49,7 @@ BEGIN_MESSAGE_MAP(CChildView, CWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_REFRESH, OnUpdateViewRefresh)
     ON_COMMAND(ID_VIEW_STOP, OnViewStop)
     ON_UPDATE_COMMAND_UI(ID_VIEW_STOP, OnUpdateViewStop)
+    ON_COMMAND_RANGE(ID_TEXTSIZE_LARGEST, ID_TEXTSIZE_SMALLEST, OnTextSize)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CChildView, CWnd)
@@ -349,4 +353,29 @@ void CChildView::OnViewStop()
 
 void CChildView::OnUpdateViewStop(CCmdUI*)
 {
+}
+
+UINT CChildView::GetTextSizeCommand() const
+{
+    if (!m_pBrowserApp) return ID_TEXTSIZE_MEDIUM;
+    VARIANT vZoom;
+    ::VariantInit(&vZoom);
+    // A control that cannot tell its zoom gets no check mark rather than a wrong one.
+    if (FAILED(m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &vZoom))) return 0;
+    long nZoom = vZoom.vt == VT_I4 ? vZoom.lVal : -1;
+    ::VariantClear(&vZoom);
+    if (nZoom < 0 || nZoom > kZoomOfLargest) return 0;
+    return ID_TEXTSIZE_LARGEST + static_cast<UINT>(kZoomOfLargest - nZoom);
+}
+
+void CChildView::OnTextSize(UINT nID)
+{
+    if (!m_pBrowserApp) return;
+    VARIANT vZoom;
+    ::VariantInit(&vZoom);
+    vZoom.vt = VT_I4;
+    vZoom.lVal = nID >= ID_TEXTSIZE_LARGEST && nID <= ID_TEXTSIZE_SMALLEST
+                     ? kZoomOfLargest - static_cast<long>(nID - ID_TEXTSIZE_LARGEST)
+                     : 2;
+    m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &vZoom, nullptr);
 }

@@ -39,6 +39,8 @@ public:
     bool IsTopLevelBrowser(IDispatch* pDisp) const;
     // Puts the keyboard focus back where it last was inside the view, or on the page.
     void RestoreFocus();
+    // The text-size command matching the page's zoom: Medium without a control, 0 when none matches.
+    UINT GetTextSizeCommand() const;
 
     // CWnd overrides
     BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -82,6 +84,7 @@ protected:
     afx_msg void OnUpdateViewRefresh(CCmdUI* pCmdUI);
     afx_msg void OnViewStop();
     afx_msg void OnUpdateViewStop(CCmdUI* pCmdUI);
+    afx_msg void OnTextSize(UINT nID);
     DECLARE_MESSAGE_MAP()
     DECLARE_EVENTSINK_MAP()
 

@@ -127,3 +127,14 @@ long TarnwickProcess::WaitForExit(DWORD dwTimeoutMs) const
     ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
     return static_cast<long>(dwCode);
 }
+
+LRESULT TarnwickProcess::SendWithBuffer(HWND hWnd, UINT message, WPARAM wParam, void* pInOut, size_t cb) const
+{
+    void* pRemote = ::VirtualAllocEx(m_pi.hProcess, nullptr, cb, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!pRemote) return 0;
+    ::WriteProcessMemory(m_pi.hProcess, pRemote, pInOut, cb, nullptr);
+    LRESULT lResult = ::SendMessageW(hWnd, message, wParam, reinterpret_cast<LPARAM>(pRemote));
+    ::ReadProcessMemory(m_pi.hProcess, pRemote, pInOut, cb, nullptr);
+    ::VirtualFreeEx(m_pi.hProcess, pRemote, 0, MEM_RELEASE);
+    return lResult;
+}

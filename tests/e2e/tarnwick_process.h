@@ -28,6 +28,16 @@ public:
     static std::wstring ProgramPath();
     // What the process wrote to its standard error so far (the platform's own fault reports land there).
     std::string ErrorOutput() const;
+    // Sends a message whose lParam points to a T, through a copy in the program's own memory: the
+    // window system does not carry control messages' pointers across processes.
+    template <class T>
+    LRESULT SendWithBuffer(HWND hWnd, UINT message, WPARAM wParam, T* pInOut) const
+    {
+        return SendWithBuffer(hWnd, message, wParam, pInOut, sizeof(T));
+    }
+    LRESULT SendWithBuffer(HWND hWnd, UINT message, WPARAM wParam, void* pInOut, size_t cb) const;
+    DWORD ThreadId() const { return m_pi.dwThreadId; }
+    HANDLE ProcessHandle() const { return m_pi.hProcess; }
 
 private:
     std::vector<HWND> TopLevelWindows(bool bVisible) const;

@@ -1,0 +1,41 @@
+#include "mfc_popup_menu.h"
+
+#include <string>
+
+int CMFCPopupMenuBar::CommandToIndex(UINT nIDFind) const
+{
+    int nCount = m_hMenu ? ::GetMenuItemCount(m_hMenu) : 0;
+    for (int i = 0; i < nCount; ++i) {
+        if (::GetMenuItemID(m_hMenu, i) == nIDFind) return i;
+    }
+    return -1;
+}
+
+BOOL CMFCPopupMenuBar::ImportFromMenu(HMENU hMenu)
+{
+    if (!m_hMenu || !hMenu) return FALSE;
+    while (::GetMenuItemCount(m_hMenu) > 0) ::DeleteMenu(m_hMenu, 0, MF_BYPOSITION);
+    return AppendCopies(m_hMenu, hMenu);
+}
+
+bool CMFCPopupMenuBar::AppendCopies(HMENU hTarget, HMENU hSource)
+{
+    int nCount = ::GetMenuItemCount(hSource);
+    for (int i = 0; i < nCount; ++i) {
+        wchar_t szText[512] = {};
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
+        mii.dwTypeData = szText;
+        mii.cch = 511;
+        if (!::GetMenuItemInfoW(hSource, static_cast<UINT>(i), TRUE, &mii)) return false;
+        if (mii.hSubMenu) {
+            HMENU hSub = ::CreatePopupMenu();
+            if (!hSub || !AppendCopies(hSub, mii.hSubMenu)) return false;
+            mii.hSubMenu = hSub;
+        }
+        mii.dwTypeData = szText;
+        if (!::InsertMenuItemW(hTarget, static_cast<UINT>(::GetMenuItemCount(hTarget)), TRUE, &mii)) return false;
+    }
+    return true;
+}
