@@ -64,6 +64,11 @@ BOOL CFrameWndEx::PreCreateWindow(CREATESTRUCTW& cs)
 BOOL CFrameWndEx::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST) return FALSE;
+    // Any other key pressed while Alt is down (an accelerator too) means Alt was not pressed alone.
+    if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && pMsg->wParam != VK_MENU &&
+        pMsg->wParam != VK_F10) {
+        m_bMenuKeyAlone = false;
+    }
     if (m_hAccelTable && ::TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
     return m_pMenuBar && ProcessMenuKey(pMsg);
 }
@@ -78,7 +83,6 @@ BOOL CFrameWndEx::ProcessMenuKey(MSG* pMsg)
             m_bMenuKeyAlone = !(pMsg->lParam & (1 << 30));  // not a repeat
             return FALSE;
         }
-        m_bMenuKeyAlone = false;
         if (pMsg->lParam & (1 << 29)) {  // with Alt
             auto chKey = static_cast<wchar_t>(::MapVirtualKeyW(static_cast<UINT>(pMsg->wParam), MAPVK_VK_TO_CHAR));
             if (chKey && chKey != L' ' && m_pMenuBar->HasMnemonic(chKey)) {
@@ -93,9 +97,6 @@ BOOL CFrameWndEx::ProcessMenuKey(MSG* pMsg)
             m_pMenuBar->OnMenuKey(0);
             return TRUE;
         }
-        return FALSE;
-    case WM_KEYDOWN:
-        m_bMenuKeyAlone = false;
         return FALSE;
     default:
         return FALSE;

@@ -276,3 +276,38 @@ TEST_F(BrowserFrameTest, ToolbarButtonsFollowTheCommandsAtIdleTime)
 }
 
 }  // namespace
+
+namespace {
+
+MSG KeyMessage(HWND hWnd, UINT message, WPARAM vk, bool bAlt)
+{
+    return MSG{hWnd, message, vk, bAlt ? (1 << 29) : 0, 0, {0, 0}};
+}
+
+TEST_F(BrowserFrameTest, AltAloneLightsTheMenuBarButAnAcceleratorWithAltDoesNot)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    ::SetForegroundWindow(pFrame->m_hWnd);
+    HWND hTarget = pFrame->m_wndView.m_hWnd;
+    struct Case {
+        const char* name;
+        std::vector<MSG> keys;
+        bool bMenuBarFocused;
+    };
+    const Case cases[] = {
+        {"Alt+D, the address accelerator",
+         {KeyMessage(hTarget, WM_SYSKEYDOWN, VK_MENU, true), KeyMessage(hTarget, WM_SYSKEYDOWN, 'D', true),
+          KeyMessage(hTarget, WM_SYSKEYUP, VK_MENU, false)},
+         false},
+        {"Alt alone", {KeyMessage(hTarget, WM_SYSKEYDOWN, VK_MENU, true), KeyMessage(hTarget, WM_SYSKEYUP, VK_MENU, false)},
+         true},
+    };
+    for (const Case& c : cases) {
+        pFrame->m_wndView.SetFocus();
+        for (MSG msg : c.keys) pFrame->PreTranslateMessage(&msg);
+        EXPECT_EQ(::GetFocus() == pFrame->m_wndMenuBar.m_hWnd, c.bMenuBarFocused) << c.name;
+    }
+}
+
+}  // namespace
