@@ -303,11 +303,19 @@ TEST_F(BrowserFrameTest, AltAloneLightsTheMenuBarButAnAcceleratorWithAltDoesNot)
         {"Alt alone", {KeyMessage(hTarget, WM_SYSKEYDOWN, VK_MENU, true), KeyMessage(hTarget, WM_SYSKEYUP, VK_MENU, false)},
          true},
     };
+    BYTE keys[256] = {};
     for (const Case& c : cases) {
         pFrame->m_wndView.SetFocus();
-        for (MSG msg : c.keys) pFrame->PreTranslateMessage(&msg);
+        for (MSG msg : c.keys) {
+            // The accelerator table reads the key state, not the message.
+            keys[VK_MENU] = msg.message == WM_SYSKEYDOWN ? 0x80 : 0;
+            ::SetKeyboardState(keys);
+            pFrame->PreTranslateMessage(&msg);
+        }
         EXPECT_EQ(::GetFocus() == pFrame->m_wndMenuBar.m_hWnd, c.bMenuBarFocused) << c.name;
     }
+    keys[VK_MENU] = 0;
+    ::SetKeyboardState(keys);
 }
 
 }  // namespace
