@@ -1,5 +1,7 @@
 #include "child_view.h"
 #include "../app/tarnwick_app.h"
+#include "../frame/browser_frame.h"
+#include "editable_focus.h"
 #include "../hosting/ole_control_site_ex.h"
 #include "../res/resource.h"
 
@@ -50,6 +52,12 @@ BEGIN_MESSAGE_MAP(CChildView, CWnd)
     ON_COMMAND(ID_VIEW_STOP, OnViewStop)
     ON_UPDATE_COMMAND_UI(ID_VIEW_STOP, OnUpdateViewStop)
     ON_COMMAND_RANGE(ID_TEXTSIZE_LARGEST, ID_TEXTSIZE_SMALLEST, OnTextSize)
+    ON_COMMAND(ID_PAGE_CUT, OnPageCut)
+    ON_UPDATE_COMMAND_UI(ID_PAGE_CUT, OnUpdatePageCutPaste)
+    ON_COMMAND(ID_PAGE_COPY, OnPageCopy)
+    ON_COMMAND(ID_PAGE_PASTE, OnPagePaste)
+    ON_UPDATE_COMMAND_UI(ID_PAGE_PASTE, OnUpdatePageCutPaste)
+    ON_COMMAND(ID_PAGE_SELECT_ALL, OnPageSelectAll)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CChildView, CWnd)
@@ -378,4 +386,70 @@ void CChildView::OnTextSize(UINT nID)
                      ? kZoomOfLargest - static_cast<long>(nID - ID_TEXTSIZE_LARGEST)
                      : 2;
     m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &vZoom, nullptr);
+}
+
+BOOL CChildView::ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup)
+{
+    if (!m_pBrowserApp) return FALSE;
+    CComPtr<IDispatch> pApplication;
+    pApplication.Attach(GetApplication());
+    if (!pApplication) return FALSE;
+    CComPtr<IDispatch> pDocument;
+    pDocument.Attach(GetHtmlDocument());
+    CComPtr<IOleCommandTarget> pTarget;
+    if (!pDocument || FAILED(pDocument.QueryInterface(&pTarget)) || !pTarget) return FALSE;
+    pTarget->Exec(bBrowserGroup ? &CGID_IWebBrowser : nullptr, nCmdID, 0, nullptr, nullptr);
+    return TRUE;
+}
+
+HWND CChildView::AddressEditWithFocus() const
+{
+    auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
+    HWND hFocus = ::GetFocus();
+    if (!pFrame || !hFocus) return nullptr;
+    HWND hEdit = pFrame->m_wndAddress.m_edit.m_hWnd;
+    return hFocus == pFrame->m_wndAddress.m_hWnd || hFocus == hEdit ? hEdit : nullptr;
+}
+
+BOOL CChildView::PageHasEditableFocus() const
+{
+    CComPtr<IDispatch> pDocument;
+    pDocument.Attach(GetHtmlDocument());
+    CComPtr<IHTMLDocument2> pHtml;
+    return pDocument && SUCCEEDED(pDocument.QueryInterface(&pHtml)) && HasEditableFocus(pHtml);
+}
+
+void CChildView::OnPageCut()
+{
+    if (HWND hEdit = AddressEditWithFocus()) ::SendMessageW(hEdit, WM_CUT, 0, 0);
+    else if (PageHasEditableFocus()) ExecDocumentCommand(OLECMDID_CUT, FALSE);
+}
+
+void CChildView::OnPageCopy()
+{
+    if (HWND hEdit = AddressEditWithFocus()) ::SendMessageW(hEdit, WM_COPY, 0, 0);
+    else ExecDocumentCommand(OLECMDID_COPY, FALSE);
+}
+
+void CChildView::OnPagePaste()
+{
+    if (HWND hEdit = AddressEditWithFocus()) ::SendMessageW(hEdit, WM_PASTE, 0, 0);
+    else if (PageHasEditableFocus()) ExecDocumentCommand(OLECMDID_PASTE, FALSE);
+}
+
+void CChildView::OnPageSelectAll()
+{
+    HWND hEdit = AddressEditWithFocus();
+    if (!hEdit) {
+        ExecDocumentCommand(OLECMDID_SELECTALL, FALSE);
+        return;
+    }
+    int nLength = ::GetWindowTextLengthW(hEdit);
+    ::SendMessageW(hEdit, EM_SETSEL, 0, nLength);
+    ::SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
+}
+
+void CChildView::OnUpdatePageCutPaste(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(AddressEditWithFocus() || PageHasEditableFocus());
 }

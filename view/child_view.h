@@ -41,6 +41,8 @@ public:
     void RestoreFocus();
     // The text-size command matching the page's zoom: Medium without a control, 0 when none matches.
     UINT GetTextSizeCommand() const;
+    // Runs a command of the document (in the browser's own group when bBrowserGroup); TRUE when it was reached.
+    BOOL ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup);
 
     // CWnd overrides
     BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -85,10 +87,18 @@ protected:
     afx_msg void OnViewStop();
     afx_msg void OnUpdateViewStop(CCmdUI* pCmdUI);
     afx_msg void OnTextSize(UINT nID);
+    afx_msg void OnPageCut();
+    afx_msg void OnPageCopy();
+    afx_msg void OnPagePaste();
+    afx_msg void OnPageSelectAll();
+    afx_msg void OnUpdatePageCutPaste(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
     DECLARE_EVENTSINK_MAP()
 
 private:
+    // The edit of the frame's address box when the focus is in that box, else null.
+    HWND AddressEditWithFocus() const;
+    BOOL PageHasEditableFocus() const;
     void RememberFocus();
     void FocusPage();
 };
