@@ -273,13 +273,18 @@ BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenu
     return CFrameWndEx::OnDrawMenuImage(pDC, pMenuButton, rectImage);
 }
 
+bool CBrowserFrame::AddressBoxHasFocus() const
+{
+    HWND hFocus = ::GetFocus();
+    return hFocus && m_wndAddress.m_hWnd && (hFocus == m_wndAddress.m_hWnd || ::GetParent(hFocus) == m_wndAddress.m_hWnd);
+}
+
 void CBrowserFrame::SetAddressText(LPCWSTR lpszURL)
 {
     CString strURL(lpszURL);
     if (strURL.IsEmpty() || IsScriptUrl(strURL) || !::IsWindow(m_wndAddress.m_hWnd)) return;
     // What the user is typing is never overwritten.
-    HWND hFocus = ::GetFocus();
-    if (hFocus && (hFocus == m_wndAddress.m_hWnd || ::GetParent(hFocus) == m_wndAddress.m_hWnd)) return;
+    if (AddressBoxHasFocus()) return;
     m_wndAddress.SetWindowText(strURL);
     if (strURL.CompareNoCase(L"about:blank") == 0) m_wndAddress.SetFocus();
 }

@@ -16,6 +16,9 @@ public:
     // Makes view the application's active view and gives it back its focus; nothing when it already is.
     void ActivateView(CChildView* pView);
 
+    // Whether the keyboard focus is in the address box (the combo or its edit).
+    bool AddressBoxHasFocus() const;
+
     // Page state the view shows in the bars
     // The page's URL in the address box, unless it is a script URL or the user is typing there.
     void SetAddressText(LPCWSTR lpszURL);

@@ -405,10 +405,7 @@ BOOL CChildView::ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup)
 HWND CChildView::AddressEditWithFocus() const
 {
     auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-    HWND hFocus = ::GetFocus();
-    if (!pFrame || !hFocus) return nullptr;
-    HWND hEdit = pFrame->m_wndAddress.m_edit.m_hWnd;
-    return hFocus == pFrame->m_wndAddress.m_hWnd || hFocus == hEdit ? hEdit : nullptr;
+    return pFrame && pFrame->AddressBoxHasFocus() ? pFrame->m_wndAddress.m_edit.m_hWnd : nullptr;
 }
 
 BOOL CChildView::PageHasEditableFocus() const
