@@ -12,7 +12,9 @@ CPaintDC::~CPaintDC()
     ::EndPaint(m_hWnd, &m_ps);
 }
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
+CClientDC::CClientDC(CWnd* pWnd) : CClientDC(pWnd ? pWnd->m_hWnd : nullptr) {}
+
+CClientDC::CClientDC(HWND hWnd) : m_hWnd(hWnd)
 {
     m_hDC = ::GetDC(m_hWnd);
 }

@@ -31,6 +31,7 @@ private:
 class CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* pWnd);
+    explicit CClientDC(HWND hWnd);  // null: the screen
     ~CClientDC() override;
 
 private:

@@ -1,0 +1,165 @@
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <utility>
+
+// Owners of the values the program acquires (device contexts of windows:
+// CClientDC in gdi.h): each releases what it holds when
+// it goes out of scope, so a fault or exception unwinding through a handler
+// leaks nothing. Copying is deleted; ownership moves.
+
+// A VARIANT that is cleared on destruction. Derives from VARIANT so that its
+// address can be passed wherever a VARIANT* is expected.
+class COleVariant : public tagVARIANT {
+public:
+    COleVariant() { ::VariantInit(this); }
+    explicit COleVariant(LPCWSTR psz)
+    {
+        ::VariantInit(this);
+        vt = VT_BSTR;
+        bstrVal = ::SysAllocString(psz);
+    }
+    ~COleVariant() { ::VariantClear(this); }
+    COleVariant(const COleVariant&) = delete;
+    COleVariant& operator=(const COleVariant&) = delete;
+
+    void Clear() { ::VariantClear(this); }
+    // For out-parameters: the held value, if any, is cleared first.
+    VARIANT* operator&()
+    {
+        ::VariantClear(this);
+        return this;
+    }
+    // The address without clearing, for in-parameters.
+    VARIANT* p() { return this; }
+};
+
+// A BSTR freed on destruction.
+class CComBSTR {
+public:
+    CComBSTR() = default;
+    explicit CComBSTR(LPCWSTR psz) : m_str(psz ? ::SysAllocString(psz) : nullptr) {}
+    ~CComBSTR() { ::SysFreeString(m_str); }
+    CComBSTR(const CComBSTR&) = delete;
+    CComBSTR& operator=(const CComBSTR&) = delete;
+
+    // For out-parameters: the held string, if any, is freed first.
+    BSTR* operator&()
+    {
+        ::SysFreeString(std::exchange(m_str, nullptr));
+        return &m_str;
+    }
+    operator BSTR() const { return m_str; }
+    BSTR Detach() { return std::exchange(m_str, nullptr); }
+    UINT Length() const { return ::SysStringLen(m_str); }
+
+    BSTR m_str = nullptr;  // owned
+};
+
+// One owner for any handle kind: Traits gives the empty value and the release.
+template <class Traits>
+class CHandleT {
+public:
+    using Handle = typename Traits::Handle;
+
+    CHandleT() = default;
+    explicit CHandleT(Handle h) : m_h(h) {}
+    ~CHandleT() { Reset(); }
+    CHandleT(const CHandleT&) = delete;
+    CHandleT& operator=(const CHandleT&) = delete;
+    CHandleT(CHandleT&& other) noexcept : m_h(other.Detach()) {}
+    CHandleT& operator=(CHandleT&& other) noexcept
+    {
+        if (this != &other) Reset(other.Detach());
+        return *this;
+    }
+
+    void Reset(Handle h = Traits::Empty())
+    {
+        Handle old = std::exchange(m_h, h);
+        if (old != Traits::Empty()) Traits::Release(old);
+    }
+    Handle Detach() { return std::exchange(m_h, Traits::Empty()); }
+    Handle Get() const { return m_h; }
+    operator Handle() const { return m_h; }
+    explicit operator bool() const { return m_h != Traits::Empty(); }
+    // For out-parameters: the held handle, if any, is released first.
+    Handle* operator&()
+    {
+        Reset();
+        return &m_h;
+    }
+
+private:
+    Handle m_h = Traits::Empty();
+};
+
+namespace afx_handles {
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::DestroyIcon(h); }
+};
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::DestroyMenu(h); }
+};
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static void Release(Handle h) { ::FindClose(h); }
+};
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::RegCloseKey(h); }
+};
+struct KernelTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::CloseHandle(h); }
+};
+template <class T>
+struct GdiTraits {
+    using Handle = T;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::DeleteObject(h); }
+};
+struct MemDCTraits {
+    using Handle = HDC;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::DeleteDC(h); }
+};
+struct GlobalTraits {
+    using Handle = HGLOBAL;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::GlobalFree(h); }
+};
+}  // namespace afx_handles
+
+using CIconHandle = CHandleT<afx_handles::IconTraits>;
+using CMenuHandle = CHandleT<afx_handles::MenuTraits>;
+using CFindHandle = CHandleT<afx_handles::FindTraits>;  // FindFirstFile's; empty is INVALID_HANDLE_VALUE
+using CRegKey = CHandleT<afx_handles::RegKeyTraits>;
+using CKernelHandle = CHandleT<afx_handles::KernelTraits>;
+using CFontHandle = CHandleT<afx_handles::GdiTraits<HFONT>>;
+using CBitmapHandle = CHandleT<afx_handles::GdiTraits<HBITMAP>>;
+using CMemDCHandle = CHandleT<afx_handles::MemDCTraits>;  // CreateCompatibleDC's
+using CGlobalHandle = CHandleT<afx_handles::GlobalTraits>;
+
+// Selects an object into a DC and puts the previous one back on destruction.
+class CSelectObject {
+public:
+    CSelectObject(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hOld(::SelectObject(hDC, hObject)) {}
+    ~CSelectObject()
+    {
+        if (m_hOld) ::SelectObject(m_hDC, m_hOld);
+    }
+    CSelectObject(const CSelectObject&) = delete;
+    CSelectObject& operator=(const CSelectObject&) = delete;
+
+private:
+    HDC m_hDC;
+    HGDIOBJ m_hOld;
+};
