@@ -6,12 +6,14 @@
 #include "../res/resource.h"
 
 #include <new>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWndEx)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWndEx)
     ON_WM_CREATE()
     ON_WM_SETFOCUS()
+    ON_WM_CLOSE()
     ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_MESSAGE(WM_OPEN_BROWSER_WINDOW, OnOpenBrowserWindow)
@@ -91,14 +93,22 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
         bHasReference = ::GetWindowPlacement(::GetParent(pActiveView->m_hWnd), &wpReference) != FALSE;
     }
 
-    POSITION pos = m_listFrames.AddTail(CListedFrame{pFrame, nullptr});
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
+    // Until LoadFrame returns, the entry has no window handle: sweeps and close reports run from nested
+    // message loops leave it alone, and a close of the manager waits, since both would free the entry.
+    m_listFrames.AddTail(CListedFrame{pFrame, nullptr});
+    ++m_nCreating;
+    BOOL bLoaded = pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr);
+    --m_nCreating;
+    POSITION pos = m_listFrames.Find(CListedFrame{pFrame, nullptr});
+    if (!bLoaded) {
         // The frame has deleted itself: forget it and tell the sender as for a failed allocation.
-        m_listFrames.RemoveAt(pos);
+        if (pos) m_listFrames.RemoveAt(pos);
         if (pnFailed) *pnFailed = 1;
+        CloseIfDeferred();
         return 0;
     }
-    m_listFrames.GetAt(pos).hWnd = pFrame->m_hWnd;
+    if (pos) m_listFrames.GetAt(pos).hWnd = pFrame->m_hWnd;
+    CloseIfDeferred();
 
     pFrame->ShowWindow(ShowCommandFor(theApp.m_strShowMode));
     if (bHasReference) pFrame->ShowWindow(static_cast<int>(wpReference.showCmd));
@@ -141,13 +151,27 @@ void CMainFrame::SweepClosedFrames()
     for (POSITION pos = m_listFrames.GetHeadPosition(); pos;) {
         POSITION posEntry = pos;
         const CListedFrame& entry = m_listFrames.GetNext(pos);
-        if (entry.pFrame && !::IsWindow(entry.hWnd)) {
+        if (entry.pFrame && entry.hWnd && !::IsWindow(entry.hWnd)) {
             m_listFrames.RemoveAt(posEntry);
             break;
         }
     }
     if (m_listFrames.IsEmpty()) PostMessage(WM_CLOSE);
     else if (m_nTimer == 0) StartSweepTimer();
+}
+
+void CMainFrame::OnClose()
+{
+    if (m_nCreating > 0) {
+        m_bCloseDeferred = true;
+        return;
+    }
+    CFrameWndEx::OnClose();
+}
+
+void CMainFrame::CloseIfDeferred()
+{
+    if (m_nCreating == 0 && std::exchange(m_bCloseDeferred, false)) PostMessage(WM_CLOSE);
 }
 
 void CMainFrame::StartSweepTimer()

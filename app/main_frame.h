@@ -35,6 +35,7 @@ protected:
     // Messages
     afx_msg int OnCreate(LPCREATESTRUCTW lpCreateStruct);
     afx_msg void OnSetFocus(CWnd* pOldWnd);
+    afx_msg void OnClose();
     afx_msg void OnDestroy();
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg LRESULT OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam);
@@ -46,4 +47,8 @@ protected:
 private:
     void SweepClosedFrames();
     void StartSweepTimer();
+    void CloseIfDeferred();
+
+    int m_nCreating = 0;            // frames inside LoadFrame now
+    bool m_bCloseDeferred = false;  // a close arrived while a frame was being created
 };

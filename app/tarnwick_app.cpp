@@ -86,7 +86,7 @@ void CTarnwickApp::ReadCommandLine(LPCWSTR lpszCmdLine, int argc, const wchar_t*
 
 BOOL CTarnwickApp::ReadCompatMode()
 {
-    HKEY hKey = nullptr;
+    CRegKey hKey;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kCompatModeKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS) return FALSE;
     DWORD dwValue = 0;
     DWORD cbData = sizeof(dwValue);
@@ -94,19 +94,17 @@ BOOL CTarnwickApp::ReadCompatMode()
         ERROR_SUCCESS) {
         dwValue = 0;  // missing, or data larger than four bytes
     }
-    ::RegCloseKey(hKey);
     return dwValue == kCompatModeOn;
 }
 
 void CTarnwickApp::WriteCompatMode(DWORD dwValue)
 {
-    HKEY hKey = nullptr;
+    CRegKey hKey;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, kCompatModeKey, 0, const_cast<LPWSTR>(L""), REG_OPTION_NON_VOLATILE,
                           KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
         return;
     }
     ::RegSetValueExW(hKey, m_strExeName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
-    ::RegCloseKey(hKey);
 }
 
 void CTarnwickApp::LoadExeName()

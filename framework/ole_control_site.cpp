@@ -2,6 +2,7 @@
 #include "ole_control_container.h"
 #include "ole.h"
 #include "wnd.h"
+#include "se_translator.h"
 
 BEGIN_INTERFACE_MAP(COleControlSite, CCmdTarget)
     INTERFACE_PART(COleControlSite, IID_IOleClientSite, OleClientSite)
@@ -253,9 +254,11 @@ STDMETHODIMP COleControlSite::XEventSink::Invoke(DISPID dispid, REFIID, LCID, WO
     if (!pWnd) return S_OK;
     AFX_EVENT event{dispid, pDispParams, pExcepInfo, puArgError, S_OK};
     try {
-        COccManager* pManager = AfxGetOccManager();
-        if (pManager) pManager->OnEvent(pWnd, pThis->m_nID, &event, nullptr);
-        else pWnd->OnEvent(pThis->m_nID, &event, nullptr);
+        AfxFaultBoundary([&] {
+            COccManager* pManager = AfxGetOccManager();
+            if (pManager) pManager->OnEvent(pWnd, pThis->m_nID, &event, nullptr);
+            else pWnd->OnEvent(pThis->m_nID, &event, nullptr);
+        });
     } catch (...) {
         // The control's frames are on the stack: the message loop rethrows it once they are gone.
         AfxHoldPendingException();

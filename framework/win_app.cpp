@@ -1,6 +1,7 @@
 #include "win_app.h"
 #include "frame_wnd_ex.h"
 #include "ole.h"
+#include "se_translator.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -35,15 +36,22 @@ int CWinThread::Run()
 
 BOOL CWinThread::PumpMessage()
 {
-    if (!::GetMessageW(&m_msgCur, nullptr, 0, 0)) return FALSE;
-    AfxClearPendingException();
-    if (!PreTranslateMessage(&m_msgCur)) {
-        ::TranslateMessage(&m_msgCur);
-        ::DispatchMessageW(&m_msgCur);
-    }
-    // A handler's exception was held while the window system was on the stack; it surfaces here.
+    BOOL bResult = TRUE;
+    // Faults of windows that are not the framework's (a hosted control's) are caught here.
+    AfxFaultBoundary([&] {
+        if (!::GetMessageW(&m_msgCur, nullptr, 0, 0)) {
+            bResult = FALSE;
+            return;
+        }
+        if (!PreTranslateMessage(&m_msgCur)) {
+            ::TranslateMessage(&m_msgCur);
+            ::DispatchMessageW(&m_msgCur);
+        }
+    });
+    // A handler's exception was held while the window system was on the stack; it surfaces here,
+    // after the message that GetMessage returned has been dispatched.
     AfxRethrowPendingException();
-    return TRUE;
+    return bResult;
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)

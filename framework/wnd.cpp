@@ -3,6 +3,7 @@
 #include "ole.h"
 #include "ole_control_container.h"
 #include "ole_control_site.h"
+#include "se_translator.h"
 
 #include <exception>
 #include <memory>
@@ -48,18 +49,23 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     t_state.msgCur = MSG{hWnd, message, wParam, lParam, 0, {0, 0}};
     LRESULT lResult = 0;
     try {
-        if (message == WM_NCDESTROY) {
-            // The object may delete itself in PostNcDestroy: nothing touches pWnd afterwards.
-            lResult = pWnd->DefWindowProc(message, wParam, lParam);
-            pWnd->OnNcDestroy();
-        } else {
-            lResult = pWnd->WindowProc(message, wParam, lParam);
-            // Hosted controls go before their container window does, while their windows still exist.
-            if (message == WM_DESTROY && pWnd->m_pCtrlCont) pWnd->m_pCtrlCont->DestroyAll();
-        }
+        AfxFaultBoundary([&] {
+            if (message == WM_NCDESTROY) {
+                // The object may delete itself in PostNcDestroy: nothing touches pWnd afterwards.
+                lResult = pWnd->DefWindowProc(message, wParam, lParam);
+                pWnd->OnNcDestroy();
+            } else {
+                lResult = pWnd->WindowProc(message, wParam, lParam);
+                // Hosted controls go before their container window does, while their windows still exist.
+                if (message == WM_DESTROY && pWnd->m_pCtrlCont) pWnd->m_pCtrlCont->DestroyAll();
+            }
+        });
     } catch (...) {
         // Exceptions never cross the window system; the message loop rethrows it after the dispatch.
-        t_state.pendingException = std::current_exception();
+        AfxHoldPendingException();
+        // A window whose creation was cut short must not exist half-built.
+        if (message == WM_CREATE) lResult = -1;
+        else if (message == WM_NCCREATE) lResult = FALSE;
     }
     t_state.msgCur = msgSaved;
     return lResult;
@@ -436,12 +442,11 @@ void AfxRethrowPendingException()
     if (std::exception_ptr p = std::exchange(t_state.pendingException, nullptr)) std::rethrow_exception(p);
 }
 
-void AfxClearPendingException()
-{
-    t_state.pendingException = nullptr;
-}
-
 void AfxHoldPendingException()
 {
-    t_state.pendingException = std::current_exception();
+    std::exception_ptr p = std::current_exception();
+    std::exception_ptr& held = t_state.pendingException;
+    // The first exception of a dispatch is the cause of any later one, so it is kept; only a translated
+    // fault gives way to another kind of exception, which must not be absorbed as a fault would be.
+    if (!held || (AfxIsTranslatedFault(held) && !AfxIsTranslatedFault(p))) held = p;
 }

@@ -138,8 +138,10 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH 
                             HICON hIcon = nullptr);
 
 // An exception thrown by a message handler is held here instead of crossing the
-// window system; the message loop rethrows it once the dispatch has returned.
+// window system; the message loop rethrows it once the dispatch has returned,
+// even when the handler ran inside GetMessage (a message sent by another thread).
 void AfxRethrowPendingException();
-void AfxClearPendingException();
-// Holds the exception being handled, for COM entry points that must not let it cross into their caller.
+// Holds the exception being handled (call it from a catch block), for window
+// procedures and COM entry points that must not let it cross into their caller.
+// The first one held stays, unless it is a translated fault and this one is not.
 void AfxHoldPendingException();

@@ -8,9 +8,67 @@
 #include "support/creation_refusal.h"
 #include "support/message_pump.h"
 
+#include <exdisp.h>
+#include <functional>
 #include <vector>
 
 namespace {
+
+// Stands in for the browser control's class and faults when asked for an instance.
+class CFaultingFactory : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void**) override
+    {
+        ++m_nCalls;
+        volatile int* volatile pNull = nullptr;
+        *pNull = 1;
+        return E_FAIL;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+    int m_nCalls = 0;
+};
+
+// Runs a step once, from inside the creation of the next browser frame: when its first child window is made.
+class ScopedInsideFrameCreation {
+public:
+    explicit ScopedInsideFrameCreation(std::function<void(CBrowserFrame*)> fnStep) : m_fnStep(std::move(fnStep))
+    {
+        s_pThis = this;
+        m_hHook = ::SetWindowsHookExW(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~ScopedInsideFrameCreation()
+    {
+        ::UnhookWindowsHookEx(m_hHook);
+        s_pThis = nullptr;
+    }
+    ScopedInsideFrameCreation(const ScopedInsideFrameCreation&) = delete;
+    ScopedInsideFrameCreation& operator=(const ScopedInsideFrameCreation&) = delete;
+    bool m_bRan = false;
+
+private:
+    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam)
+    {
+        if (nCode == HCBT_CREATEWND && s_pThis && !s_pThis->m_bRan) {
+            HWND hParent = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent;
+            if (auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(hParent))) {
+                s_pThis->m_bRan = true;
+                s_pThis->m_fnStep(pFrame);
+            }
+        }
+        return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+    }
+    static inline ScopedInsideFrameCreation* s_pThis = nullptr;
+    std::function<void(CBrowserFrame*)> m_fnStep;
+    HHOOK m_hHook;
+};
 
 // A real window manager as start-up makes it, with its first browser window open.
 class WindowManagerTest : public testing::Test {
@@ -162,16 +220,30 @@ TEST_F(WindowManagerTest, AppExitClosesEveryWindow)
     EXPECT_FALSE(::IsWindow(hSecond));
 }
 
-TEST_F(WindowManagerTest, CloseReportOfUnknownOrNullFrameRemovesNothing)
+TEST_F(WindowManagerTest, CloseReportOfUnknownFrameRemovesNothing)
 {
     StartWithShowMode(L"");
     std::vector<HWND> before = ListedWindows();
-    ::SendMessageW(m_hManager, WM_BROWSER_WINDOW_CLOSED, 0, 0);
     int nNotAFrame = 0;
     ::SendMessageW(m_hManager, WM_BROWSER_WINDOW_CLOSED, 0, reinterpret_cast<LPARAM>(&nNotAFrame));
     PumpPending();
     EXPECT_EQ(ListedWindows(), before);
     EXPECT_TRUE(::IsWindow(m_hManager));
+}
+
+TEST_F(WindowManagerTest, CloseReportOfNoFrameBeforeTheFirstWindowClosesNothing)
+{
+    theApp.m_strShowMode = L"";
+    m_pManager = new CMainFrame;
+    theApp.m_pMainWnd = m_pManager;
+    ASSERT_TRUE(m_pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+    m_hManager = m_pManager->m_hWnd;
+    ASSERT_TRUE(m_pManager->m_listFrames.IsEmpty());  // the first window opens from the queue
+    ::SendMessageW(m_hManager, WM_BROWSER_WINDOW_CLOSED, 0, 0);
+    ASSERT_TRUE(PumpUntil([this] { return m_pManager->m_listFrames.GetCount() == 1; }));
+    PumpPending();
+    EXPECT_TRUE(::IsWindow(m_hManager));
+    EXPECT_EQ(ListedWindows().size(), 1u);
 }
 
 TEST_F(WindowManagerTest, SweepDropsOneVanishedWindowPerTick)
@@ -212,19 +284,69 @@ TEST_F(WindowManagerTest, FrameThatCannotBeCreatedIsNeitherListedNorHandedOut)
     EXPECT_NE(OpenWindow(), nullptr);
 }
 
+TEST_F(WindowManagerTest, FrameWhoseCreationFaultsIsNeitherListedNorHandedOut)
+{
+    StartWithShowMode(L"");
+    std::vector<HWND> before = ListedWindows();
+    AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+    CFaultingFactory factory;
+    DWORD dwCookie = 0;
+    ASSERT_EQ(::CoRegisterClassObject(CLSID_WebBrowser, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &dwCookie),
+              S_OK);
+    int nFailed = 0;
+    CChildView* pView = OpenWindow(&nFailed);
+    ::CoRevokeClassObject(dwCookie);
+
+    EXPECT_EQ(factory.m_nCalls, 1);
+    EXPECT_EQ(pView, nullptr);
+    EXPECT_EQ(nFailed, 1);
+    EXPECT_EQ(ListedWindows(), before);
+    // Nothing half-built is left on screen either.
+    DWORD dwThread = ::GetCurrentThreadId();
+    int nTopLevel = 0;
+    ::EnumThreadWindows(dwThread, [](HWND hWnd, LPARAM lParam) {
+        if (dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(hWnd))) ++*reinterpret_cast<int*>(lParam);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&nTopLevel));
+    EXPECT_EQ(nTopLevel, 1);
+    AfxSetSeTranslator(pfnOld);
+    EXPECT_NE(OpenWindow(), nullptr);
+}
+
+TEST_F(WindowManagerTest, SweepCloseReportAndCloseDuringACreationLeaveTheNewFrameListed)
+{
+    StartWithShowMode(L"");
+    HWND hFirst = ListedWindows().at(0);
+    CChildView* pView = nullptr;
+    {
+        ScopedInsideFrameCreation inside([this](CBrowserFrame* pFrame) {
+            ::SendMessageW(m_hManager, WM_TIMER, m_pManager->m_nTimer, 0);
+            ::SendMessageW(m_hManager, WM_BROWSER_WINDOW_CLOSED, 0, reinterpret_cast<LPARAM>(pFrame));
+            ::SendMessageW(m_hManager, WM_CLOSE, 0, 0);
+        });
+        ::SendMessageW(m_hManager, WM_OPEN_BROWSER_WINDOW, reinterpret_cast<WPARAM>(&pView), 0);
+        ASSERT_TRUE(inside.m_bRan);
+    }
+    ASSERT_NE(pView, nullptr);
+    EXPECT_EQ(ListedWindows(), (std::vector<HWND>{hFirst, FrameOf(pView)}));
+    // The close waited for the creation; it happens now and closes both windows.
+    EXPECT_TRUE(::IsWindow(m_hManager));
+    EXPECT_TRUE(WaitForQuit());
+    EXPECT_FALSE(::IsWindow(hFirst));
+}
+
 TEST_F(WindowManagerTest, ActiveViewIsForgottenWhenItsWindowCloses)
 {
     StartWithShowMode(L"/NORMAL");
-    CChildView* pSecond = OpenWindow();
-    ASSERT_NE(pSecond, nullptr);
-    auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(FrameOf(pSecond)));
-    pFrame->ActivateView(pSecond);
-    ASSERT_EQ(theApp.m_pActiveView, pSecond);
+    auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(ListedWindows().at(0)));
+    ASSERT_NE(pFrame, nullptr);
+    pFrame->ActivateView(&pFrame->m_wndView);
+    ASSERT_EQ(theApp.m_pActiveView, &pFrame->m_wndView);
 
+    // The only window: no other one can take the activation over.
     ::SendMessageW(pFrame->m_hWnd, WM_CLOSE, 0, 0);
-    // Cleared, or taken over by the window the system activated next; never the destroyed view.
-    EXPECT_NE(theApp.m_pActiveView, pSecond);
-    EXPECT_NE(OpenWindow(), nullptr);
+    EXPECT_EQ(theApp.m_pActiveView, nullptr);
+    EXPECT_TRUE(WaitForQuit());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -37,6 +38,55 @@ TEST(StartupEndToEnd, FirstWindowFollowsTheCommandLine)
         EXPECT_NE(tarnwick.WindowManager(), nullptr) << c.name;
 
         CloseLikeTheUser(hFrame);
+        EXPECT_EQ(tarnwick.WaitForExit(), 0) << c.name;
+    }
+}
+
+// The user's home page, as the browser settings store it.
+class ScopedStartPage {
+public:
+    explicit ScopedStartPage(const std::wstring& url)
+    {
+        m_bHadOld = ::RegGetValueW(HKEY_CURRENT_USER, kMainKey, L"Start Page", RRF_RT_REG_SZ, nullptr, m_szOld,
+                                   &m_cbOld) == ERROR_SUCCESS;
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kMainKey, L"Start Page", REG_SZ, url.c_str(),
+                          static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
+    }
+    ~ScopedStartPage()
+    {
+        if (m_bHadOld) ::RegSetKeyValueW(HKEY_CURRENT_USER, kMainKey, L"Start Page", REG_SZ, m_szOld, m_cbOld);
+        else ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kMainKey, L"Start Page");
+    }
+    ScopedStartPage(const ScopedStartPage&) = delete;
+    ScopedStartPage& operator=(const ScopedStartPage&) = delete;
+
+private:
+    static constexpr const wchar_t* kMainKey = L"Software\\Microsoft\\Internet Explorer\\Main";
+    wchar_t m_szOld[2048] = {};
+    DWORD m_cbOld = sizeof(m_szOld);
+    bool m_bHadOld = false;
+};
+
+TEST(StartupEndToEnd, FirstWindowOpensTheStartUrlOrElseTheHomePage)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* pszArgumentPath;  // null: no arguments
+        const char* pszRequested;
+    };
+    const Case cases[] = {
+        {"no arguments: the home page", nullptr, "GET /home-page HTTP/1.1"},
+        {"a start URL", L"/start-url", "GET /start-url HTTP/1.1"},
+    };
+    for (const Case& c : cases) {
+        LoopbackListener listener;
+        ASSERT_NE(listener.port(), 0) << c.name;
+        std::wstring base = L"http://127.0.0.1:" + std::to_wstring(listener.port());
+        ScopedStartPage home(base + L"/home-page");
+        TarnwickProcess tarnwick(c.pszArgumentPath ? base + c.pszArgumentPath : L"");
+        ASSERT_TRUE(tarnwick.WaitForBrowserWindows(1)) << c.name;
+        EXPECT_EQ(listener.FirstRequestLine(15), c.pszRequested) << c.name;
+        CloseLikeTheUser(tarnwick.BrowserWindows()[0]);
         EXPECT_EQ(tarnwick.WaitForExit(), 0) << c.name;
     }
 }

@@ -2,11 +2,20 @@
 
 #include "framework/afx.h"
 #include "app/tarnwick_app.h"
+#include "support/fault_module/fault_module.h"
+
+#include <cwchar>
+#include <functional>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
 constexpr UINT WM_TEST_FAULT = WM_APP + 10;
 constexpr UINT WM_TEST_NEXT = WM_APP + 11;
+constexpr UINT WM_TEST_THROW = WM_APP + 12;
+constexpr UINT WM_TEST_NESTED = WM_APP + 13;
+constexpr UINT WM_MODULE_FAULT = WM_APP + 14;
 
 int g_nLocalsDestroyed = 0;
 
@@ -14,8 +23,24 @@ struct CountOnExit {
     ~CountOnExit() { ++g_nLocalsDestroyed; }
 };
 
+void NullWriteHere()
+{
+    volatile int* volatile pNull = nullptr;
+    *pNull = 42;
+}
+
+void BadPointerToTheRunTime()
+{
+    const wchar_t* volatile pBad = reinterpret_cast<const wchar_t*>(16);
+    volatile size_t n = ::wcslen(pBad);
+    (void)n;
+}
+
+// A window whose handlers run what the test gives them.
 class CFaultingWnd : public CWnd {
 public:
+    std::function<void()> m_fnFault;   // run by WM_TEST_FAULT
+    std::function<void()> m_fnNested;  // run by WM_TEST_NESTED
     int m_nNextSeen = 0;
     int m_nAfterFault = 0;
 
@@ -23,8 +48,7 @@ protected:
     afx_msg LRESULT OnFault(WPARAM, LPARAM)
     {
         CountOnExit guard;
-        int* volatile pNull = nullptr;
-        *pNull = 42;  // access violation
+        m_fnFault();
         ++m_nAfterFault;
         return 0;
     }
@@ -33,52 +57,171 @@ protected:
         ++m_nNextSeen;
         return 0;
     }
+    afx_msg LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler"); }
+    afx_msg LRESULT OnNested(WPARAM, LPARAM)
+    {
+        m_fnNested();
+        return 0;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CFaultingWnd, CWnd)
     ON_MESSAGE(WM_TEST_FAULT, OnFault)
     ON_MESSAGE(WM_TEST_NEXT, OnNext)
+    ON_MESSAGE(WM_TEST_THROW, OnThrow)
+    ON_MESSAGE(WM_TEST_NESTED, OnNested)
 END_MESSAGE_MAP()
 
-TEST(FaultRecoveryTest, FaultingMessageIsAbandonedAndTheNextOneIsProcessed)
-{
-    CFaultingWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"fault", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-
-    wnd.PostMessage(WM_TEST_FAULT);
-    wnd.PostMessage(WM_TEST_NEXT);
-
-    EXPECT_TRUE(theApp.PumpMessage());  // the fault
-    EXPECT_EQ(wnd.m_nAfterFault, 0);
-    EXPECT_EQ(g_nLocalsDestroyed, 1);    // the handler's frame was unwound
-    EXPECT_TRUE(theApp.PumpMessage());  // the next message
-    EXPECT_EQ(wnd.m_nNextSeen, 1);
-
-    // A second fault is recovered as well: the translator stays in place.
-    wnd.PostMessage(WM_TEST_FAULT);
-    wnd.PostMessage(WM_TEST_NEXT);
-    EXPECT_TRUE(theApp.PumpMessage());
-    EXPECT_TRUE(theApp.PumpMessage());
-    EXPECT_EQ(wnd.m_nNextSeen, 2);
-    EXPECT_EQ(g_nLocalsDestroyed, 2);
-    wnd.DestroyWindow();
-}
-
-TEST(FaultRecoveryTest, FaultOutsideAnyMessageThrowsTheCodeToTheCaller)
-{
-    AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
-    unsigned int nCaught = 0;
-    try {
-        int* volatile pNull = nullptr;
-        *pNull = 1;
-    } catch (unsigned int nCode) {
-        nCaught = nCode;
+// A window whose creation faults.
+class CFaultOnCreateWnd : public CWnd {
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCTW)
+    {
+        NullWriteHere();
+        return 0;
     }
-    AfxSetSeTranslator(nullptr);
-    EXPECT_EQ(nCaught, static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION));
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFaultOnCreateWnd, CWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+class FaultRecoveryTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_nLocalsDestroyed = 0;
+        ASSERT_TRUE(m_wnd.CreateEx(0, nullptr, L"fault", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    void TearDown() override { m_wnd.DestroyWindow(); }
+
+    // Posts the faulting message and the next one, and runs the application's loop over both.
+    void FaultThenNext(const std::function<void()>& fnFault)
+    {
+        m_wnd.m_fnFault = fnFault;
+        int nNextBefore = m_wnd.m_nNextSeen;
+        int nLocalsBefore = g_nLocalsDestroyed;
+        m_wnd.PostMessage(WM_TEST_FAULT);
+        m_wnd.PostMessage(WM_TEST_NEXT);
+        EXPECT_TRUE(theApp.PumpMessage());
+        EXPECT_EQ(g_nLocalsDestroyed, nLocalsBefore + 1);  // the handler's frame was unwound
+        EXPECT_TRUE(theApp.PumpMessage());
+        EXPECT_EQ(m_wnd.m_nNextSeen, nNextBefore + 1);
+    }
+
+    CFaultingWnd m_wnd;
+};
+
+struct FaultCase {
+    const char* pszName;
+    void (*pfnFault)();
+};
+
+class FaultAnywhereTest : public FaultRecoveryTest, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultAnywhereTest, FaultingMessageIsAbandonedAndTheNextOneIsProcessed)
+{
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        FaultThenNext(GetParam().pfnFault);
+        EXPECT_EQ(m_wnd.m_nAfterFault, 0);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modules, FaultAnywhereTest,
+                         testing::Values(FaultCase{"InTheExecutable", &NullWriteHere},
+                                         FaultCase{"InAnotherModule", &FaultModuleNullWrite},
+                                         FaultCase{"InTheRunTime", &BadPointerToTheRunTime}),
+                         [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST_F(FaultRecoveryTest, ModuleHandlingItsOwnFaultKeepsItAndTheOthersAreStillRecovered)
+{
+    for (int nRound = 1; nRound <= 2; ++nRound) {
+        FaultThenNext([] { FaultModuleNullWrite(); });
+        EXPECT_EQ(m_wnd.m_nAfterFault, nRound - 1);
+
+        FaultThenNext([] { EXPECT_EQ(FaultModuleCatchOwnFault(), 1); });
+        EXPECT_EQ(m_wnd.m_nAfterFault, nRound);  // the handler went on to its end
+        EXPECT_EQ(FaultModuleOwnFaultsTaken(), nRound);
+    }
+}
+
+TEST_F(FaultRecoveryTest, FaultInAWindowProcedureOfAnotherModuleIsAbandoned)
+{
+    HWND hForeign = FaultModuleCreateWindow(WM_MODULE_FAULT);
+    ASSERT_TRUE(hForeign);
+    for (int nRound = 1; nRound <= 2; ++nRound) {
+        ::PostMessageW(hForeign, WM_MODULE_FAULT, 0, 0);
+        m_wnd.PostMessage(WM_TEST_NEXT);
+        EXPECT_TRUE(theApp.PumpMessage());
+        EXPECT_TRUE(theApp.PumpMessage());
+        EXPECT_EQ(m_wnd.m_nNextSeen, nRound);
+    }
+    EXPECT_TRUE(::IsWindow(hForeign));
+    ::DestroyWindow(hForeign);
+}
+
+TEST_F(FaultRecoveryTest, FaultDuringCreationFailsTheCreation)
+{
+    AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+    CFaultOnCreateWnd wnd;
+    EXPECT_FALSE(wnd.CreateEx(0, nullptr, L"fault on create", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
+    EXPECT_EQ(wnd.m_hWnd, nullptr);
+    EXPECT_FALSE(::FindWindowW(nullptr, L"fault on create"));
+    // The fault was held for the message loop, not swallowed on the way.
+    unsigned int nHeld = 0;
+    try {
+        AfxRethrowPendingException();
+    } catch (unsigned int nCode) {
+        nHeld = nCode;
+    }
+    EXPECT_EQ(nHeld, static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION));
+    AfxSetSeTranslator(pfnOld);
+}
+
+TEST_F(FaultRecoveryTest, ExceptionOfAHandlerRunInsideGetMessageSurfacesAfterTheDispatch)
+{
+    HWND hWnd = m_wnd.m_hWnd;
+    // Sent from another thread, so the handler runs while this thread waits in GetMessage.
+    std::thread sender([hWnd] {
+        ::SendMessageW(hWnd, WM_TEST_THROW, 0, 0);
+        ::PostMessageW(hWnd, WM_TEST_NEXT, 0, 0);
+    });
+    EXPECT_THROW(theApp.PumpMessage(), std::runtime_error);
+    sender.join();
+    EXPECT_EQ(m_wnd.m_nNextSeen, 1);  // the message GetMessage returned was not lost either
+}
+
+struct HoldCase {
+    const char* pszName;
+    UINT nFirst;   // sent from inside the handler
+    bool bFaultAfter;
+};
+
+class PendingExceptionTest : public FaultRecoveryTest, public testing::WithParamInterface<HoldCase> {};
+
+TEST_P(PendingExceptionTest, AnotherKindOfExceptionIsNeverAbsorbedAsAFault)
+{
+    m_wnd.m_fnFault = [] {};
+    m_wnd.m_fnNested = [this] {
+        m_wnd.SendMessage(GetParam().nFirst);
+        if (GetParam().bFaultAfter) NullWriteHere();
+        else throw std::runtime_error("after");
+    };
+    m_wnd.PostMessage(WM_TEST_NESTED);
+    EXPECT_THROW(theApp.PumpMessage(), std::runtime_error);
+    // Nothing is left over for the next message.
+    m_wnd.PostMessage(WM_TEST_NEXT);
+    EXPECT_TRUE(theApp.PumpMessage());
+    EXPECT_EQ(m_wnd.m_nNextSeen, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, PendingExceptionTest,
+                         testing::Values(HoldCase{"ThrowThenFault", WM_TEST_THROW, true},
+                                         HoldCase{"FaultThenThrow", WM_TEST_FAULT, false}),
+                         [](const auto& info) { return std::string(info.param.pszName); });
 
 }  // namespace
