@@ -4,6 +4,9 @@
 #include "app/tarnwick_app.h"
 #include "support/fault_module/fault_module.h"
 
+#include <exdisp.h>
+#include <exdispid.h>
+
 #include <cwchar>
 #include <functional>
 #include <stdexcept>
@@ -223,5 +226,80 @@ INSTANTIATE_TEST_SUITE_P(Orders, PendingExceptionTest,
                          testing::Values(HoldCase{"ThrowThenFault", WM_TEST_THROW, true},
                                          HoldCase{"FaultThenThrow", WM_TEST_FAULT, false}),
                          [](const auto& info) { return std::string(info.param.pszName); });
+
+}  // namespace
+
+namespace {
+
+// Hosts the real browser control; the handler of the navigation's first event faults.
+class CFaultingEventHost : public CWnd {
+public:
+    CWnd m_wndControl;
+    int m_nBefore = 0;
+    int m_nAfterFault = 0;
+    int m_nCompletes = 0;
+
+protected:
+    BOOL OnBeforeNavigate2(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, BOOL*)
+    {
+        ++m_nBefore;
+        CountOnExit guard;
+        NullWriteHere();
+        ++m_nAfterFault;
+        return TRUE;
+    }
+    BOOL OnDownloadComplete()
+    {
+        ++m_nCompletes;
+        return TRUE;
+    }
+    DECLARE_EVENTSINK_MAP()
+};
+
+BEGIN_EVENTSINK_MAP(CFaultingEventHost, CWnd)
+    ON_EVENT(CFaultingEventHost, AFX_IDW_PANE_FIRST, DISPID_BEFORENAVIGATE2, OnBeforeNavigate2,
+             VTS_DISPATCH VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PBOOL)
+    ON_EVENT(CFaultingEventHost, AFX_IDW_PANE_FIRST, DISPID_DOWNLOADCOMPLETE, OnDownloadComplete, VTS_NONE)
+END_EVENTSINK_MAP()
+
+TEST(ControlEventFaultTest, FaultInAnEventHandlerIsTakenAtTheEventAndTheNavigationGoesOn)
+{
+    ASSERT_TRUE(AfxOleInit());
+    AfxEnableControlContainer();
+    // The control may fire from inside Navigate, before the loop has installed its translator.
+    AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+    g_nLocalsDestroyed = 0;
+    CFaultingEventHost host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
+    RECT rect{0, 0, 300, 200};
+    ASSERT_TRUE(host.m_wndControl.CreateControl(CLSID_WebBrowser, nullptr, WS_CHILD | WS_VISIBLE, rect, &host,
+                                                AFX_IDW_PANE_FIRST));
+    CComPtr<IWebBrowser2> pBrowser;
+    ASSERT_EQ(host.m_wndControl.GetControlUnknown()->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&pBrowser)),
+              S_OK);
+    CComBSTR bstrURL(L"about:blank");
+    // Called from outside any message: the event's own boundary is the only one.
+    EXPECT_EQ(pBrowser->Navigate(bstrURL, nullptr, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(host.m_nBefore, 1);
+    unsigned int nHeld = 0;
+    try {
+        AfxRethrowPendingException();
+    } catch (unsigned int nCode) {
+        nHeld = nCode;
+    }
+    EXPECT_EQ(nHeld, static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION));
+    // The navigation goes on: the abandoned handler cancelled nothing.
+    DWORD dwStart = ::GetTickCount();
+    while (host.m_nCompletes == 0 && ::GetTickCount() - dwStart < 10000) {
+        MSG msg;
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) theApp.PumpMessage();
+        else ::Sleep(5);
+    }
+    EXPECT_GT(host.m_nCompletes, 0);
+    EXPECT_EQ(host.m_nAfterFault, 0);
+    EXPECT_EQ(g_nLocalsDestroyed, 1);
+    pBrowser.Release();
+    host.DestroyWindow();
+}
 
 }  // namespace
