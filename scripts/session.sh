@@ -43,6 +43,11 @@ session_start() {
     touch "$WINEPREFIX/.tarnwick-ready"
   fi
 
+  if [[ ! -f $WINEPREFIX/.tarnwick-fonts ]]; then
+    _session_map_japanese_fonts
+    touch "$WINEPREFIX/.tarnwick-fonts"
+  fi
+
   # Persistent, so each test's wine start is quick and no server is forked
   # from inside a test (where it would hold ctest's output pipe open).
   if ! wineserver -p; then
@@ -59,6 +64,17 @@ session_start() {
   # wait for its output pipe to close until the timeout. Start them now, with
   # stderr going nowhere: rundll32 makes a window, which brings up the desktop.
   "$_session_wine" rundll32 user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
+}
+
+# The Japanese resources name Windows' Japanese fonts, which Wine does not have:
+# Wine's font replacements map them onto the IPA Gothic font setup.sh installs.
+_session_map_japanese_fonts() {
+  local face
+  for face in "MS UI Gothic" "MS Gothic" "MS PGothic"; do
+    "$_session_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d IPAGothic /f \
+      >/dev/null 2>&1
+  done
+  wineserver -w # the short-lived server saves the registry as it exits
 }
 
 _session_start_xvfb() {

@@ -9,6 +9,8 @@ packages=(
   googletest                              # sources in /usr/src/googletest, cross-built with the tests
   wine wine64                             # runs the .exe files
   xvfb x11-utils imagemagick              # private display, window polling, screenshots
+  fonts-ipafont-gothic                    # Japanese glyphs for the Japanese resources under Wine
+  nsis                                    # the Windows installer
 )
 
 missing=()
