@@ -36,9 +36,11 @@ std::wstring TarnwickProcess::ProgramPath()
     return path;
 }
 
-TarnwickProcess::TarnwickProcess(const std::wstring& arguments)
+TarnwickProcess::TarnwickProcess(const std::wstring& arguments) : TarnwickProcess(ProgramPath(), arguments) {}
+
+TarnwickProcess::TarnwickProcess(const std::wstring& programPath, const std::wstring& arguments)
 {
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+    std::wstring commandLine = L"\"" + programPath + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     wchar_t szTempDir[MAX_PATH] = {};
     wchar_t szTempFile[MAX_PATH] = {};

@@ -9,6 +9,8 @@
 class TarnwickProcess {
 public:
     explicit TarnwickProcess(const std::wstring& arguments);
+    // The same for another copy of the program, such as an installed one.
+    TarnwickProcess(const std::wstring& programPath, const std::wstring& arguments);
     ~TarnwickProcess();
     TarnwickProcess(const TarnwickProcess&) = delete;
     TarnwickProcess& operator=(const TarnwickProcess&) = delete;
