@@ -88,7 +88,11 @@ TEST(InstallerTest, SilentInstallStartsTheProgramAndSilentUninstallLeavesNothing
     std::wstring installDir = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Tarnwick";
     std::wstring program = installDir + L"\\Tarnwick.exe";
     std::wstring shortcut = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Tarnwick.lnk";
-    ASSERT_FALSE(Exists(installDir)) << "left over from an earlier run";
+    if (Exists(installDir + L"\\Uninstall.exe")) {  // left over by an interrupted run
+        RunToEnd(installDir + L"\\Uninstall.exe", L"/S");
+        TarnwickProcess::WaitFor([&] { return !Exists(installDir); }, 30000);
+    }
+    ASSERT_FALSE(Exists(installDir));
 
     // The user's compatibility setting is theirs: the installer neither writes nor removes it.
     DWORD dwCompat = kCompatModeOn;
