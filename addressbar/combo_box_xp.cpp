@@ -71,13 +71,7 @@ BOOL CComboBoxXP::PreTranslateMessage(MSG* pMsg)
 
 void CComboBoxXP::FocusParentFrame()
 {
-    for (CWnd* pWnd = GetParent(); pWnd; pWnd = pWnd->GetParent()) {
-        // Frames here hold no inner frames, so a frame is its own active frame.
-        if (auto* pFrame = dynamic_cast<CFrameWndEx*>(pWnd)) {
-            pFrame->SetFocus();
-            return;
-        }
-    }
+    if (CFrameWndEx* pFrame = GetParentFrame()) pFrame->GetActiveFrame()->SetFocus();
 }
 
 UINT CComboBoxXP::OnGetDlgCode()

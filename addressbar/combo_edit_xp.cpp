@@ -11,6 +11,24 @@ CComboBoxXP* ParentCombo(HWND hWndEdit)
     return dynamic_cast<CComboBoxXP*>(CWnd::FromHandlePermanent(::GetParent(hWndEdit)));
 }
 
+// A window's input context, released when it goes out of scope.
+class CImeContext {
+public:
+    explicit CImeContext(HWND hWnd) : m_hWnd(hWnd), m_hImc(::ImmGetContext(hWnd)) {}
+    ~CImeContext()
+    {
+        if (m_hImc) ::ImmReleaseContext(m_hWnd, m_hImc);
+    }
+    CImeContext(const CImeContext&) = delete;
+    CImeContext& operator=(const CImeContext&) = delete;
+
+    operator HIMC() const { return m_hImc; }
+
+private:
+    HWND m_hWnd;
+    HIMC m_hImc;
+};
+
 }  // namespace
 
 IMPLEMENT_DYNCREATE(CComboEditXP, CEdit)
@@ -30,13 +48,9 @@ BOOL CComboEditXP::PreTranslateMessage(MSG* pMsg)
 void CComboEditXP::OnSetFocus(CWnd* pOldWnd)
 {
     // Addresses are typed in plain characters: an input method left on would compose them.
-    if (HIMC hImc = ::ImmGetContext(m_hWnd)) {
-        m_bImeWasOpen = ::ImmGetOpenStatus(hImc);
-        if (m_bImeWasOpen) ::ImmSetOpenStatus(hImc, FALSE);
-        ::ImmReleaseContext(m_hWnd, hImc);
-    } else {
-        m_bImeWasOpen = FALSE;
-    }
+    CImeContext context(m_hWnd);
+    m_bImeWasOpen = context ? ::ImmGetOpenStatus(context) : FALSE;
+    if (m_bImeWasOpen) ::ImmSetOpenStatus(context, FALSE);
     CEdit::OnSetFocus(pOldWnd);
 }
 
@@ -44,10 +58,8 @@ void CComboEditXP::OnKillFocus(CWnd* pNewWnd)
 {
     // Only an input method this edit switched off is switched on again.
     if (m_bImeWasOpen) {
-        if (HIMC hImc = ::ImmGetContext(m_hWnd)) {
-            ::ImmSetOpenStatus(hImc, m_bImeWasOpen);
-            ::ImmReleaseContext(m_hWnd, hImc);
-        }
+        CImeContext context(m_hWnd);
+        if (context) ::ImmSetOpenStatus(context, m_bImeWasOpen);
     }
     CEdit::OnKillFocus(pNewWnd);
 }

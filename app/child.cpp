@@ -1,5 +1,6 @@
 #include "child.h"
 #include "../res/resource.h"
+#include "../view/view_window_class.h"
 
 BEGIN_MESSAGE_MAP(CChild, CWnd)
     ON_WM_PAINT()
@@ -17,9 +18,7 @@ BOOL CChild::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle
 BOOL CChild::PreCreateWindow(CREATESTRUCTW& cs)
 {
     if (!CWnd::PreCreateWindow(cs)) return FALSE;
-    cs.style &= ~WS_BORDER;
-    cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorW(nullptr, IDC_ARROW),
-                                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+    UseViewWindowClass(cs);
     return TRUE;
 }
 

@@ -25,7 +25,6 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr UINT kAddressId = 0xE803;
 constexpr DWORD kPaneStyleMask = 0xFFBFF0FF;  // no gripper, no borders
 constexpr int kImageWebPage = 3;
 constexpr int kImagePadlock = 4;
@@ -48,6 +47,20 @@ bool IsScriptUrl(const CString& strURL)
            StartsWith(strLower, L"vbscript") || StartsWith(strLower, L"jscript");
 }
 
+// A library loaded for one call; freed when it goes out of scope.
+struct LibraryTraits {
+    using Handle = HMODULE;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::FreeLibrary(h); }
+};
+using CLibraryHandle = CHandleT<LibraryTraits>;
+
+// A new icon of an image of the application image list.
+CIconHandle AppImageIcon(int nImage)
+{
+    return CIconHandle(ImageList_GetIcon(theApp.m_imageList.GetSafeHandle(), nImage, ILD_NORMAL));
+}
+
 }  // namespace
 
 BOOL CBrowserFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
@@ -66,7 +79,12 @@ BOOL CBrowserFrame::PreCreateWindow(CREATESTRUCTW& cs)
 int CBrowserFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 {
     if (CFrameWndEx::OnCreate(lpCreateStruct) == -1) return -1;
-    if (!CreateBars()) return -1;
+    if (!CreateMenuBar() || !CreateToolBar() || !CreateAddressBox() || !CreateReBar()) return -1;
+    SizeToolBarBand();
+    EnableDocking(CBRS_ALIGN_ANY);
+    m_wndReBar.EnableDocking(CBRS_TOP);
+    DockPane(&m_wndReBar);
+    if (!CreateStatusBar()) return -1;
     RECT rectEmpty{};
     if (!m_wndView.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, rectEmpty, this, AFX_IDW_PANE_FIRST, nullptr)) {
         return -1;
@@ -75,11 +93,10 @@ int CBrowserFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
     return 0;
 }
 
-BOOL CBrowserFrame::CreateBars()
+BOOL CBrowserFrame::CreateMenuBar()
 {
     CMFCVisualManager::SetDefaultManager(RUNTIME_CLASS(CMFCVisualManagerWindows));
     CMFCVisualManager::GetInstance()->SetOfficeStyleMenus(FALSE);
-
     if (!m_wndMenuBar.CreateEx(this, TBSTYLE_TRANSPARENT, AFX_DEFAULT_TOOLBAR_STYLE, RECT{1, 1, 1, 1},
                                AFX_IDW_MENUBAR)) {
         return FALSE;
@@ -89,14 +106,18 @@ BOOL CBrowserFrame::CreateBars()
     LOGFONTW logfont{};
     ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(LOGFONTW), &logfont, 0);
     CMFCMenuBar::SetMenuFont(&logfont, TRUE);
+    // Loading uses these sizes; the toolbar's own size comes after it.
     CMFCToolBar::SetSizes(SIZE{36, 30}, SIZE{23, 23});
     CMFCToolBar::SetMenuSizes(SIZE{22, 22}, SIZE{16, 16});
     m_wndMenuBar.SetPaneStyle(m_wndMenuBar.GetPaneStyle() & kPaneStyleMask);
+    return TRUE;
+}
 
+BOOL CBrowserFrame::CreateToolBar()
+{
     // Bitmaps of 8 bits per pixel or less get the 16-colour images.
     CClientDC dc(this);
     bool bHighColour = dc.GetDeviceCaps(BITSPIXEL) > 8;
-
     if (!m_wndToolBar.CreateEx(this, TBSTYLE_TRANSPARENT, AFX_DEFAULT_TOOLBAR_STYLE, RECT{1, 1, 1, 1},
                                AFX_IDW_TOOLBAR)) {
         return FALSE;
@@ -110,27 +131,36 @@ BOOL CBrowserFrame::CreateBars()
     m_wndToolBar.SetBorders(0, 0, 0, 0);
     CMFCToolBar::SetSizes(SIZE{32, 32}, SIZE{23, 23});
     m_wndToolBar.SetPaneStyle(m_wndToolBar.GetPaneStyle() & kPaneStyleMask);
+    return TRUE;
+}
 
+BOOL CBrowserFrame::CreateAddressBox()
+{
     RECT rectAddress{0, 0, 200, 120};
-    if (!m_wndAddress.Create(WS_CHILD | CBS_DROPDOWN | CBS_AUTOHSCROLL, rectAddress, this, kAddressId)) return FALSE;
+    return m_wndAddress.Create(WS_CHILD | CBS_DROPDOWN | CBS_AUTOHSCROLL, rectAddress, this, IDC_ADDRESS_BOX);
+}
+
+BOOL CBrowserFrame::CreateReBar()
+{
     CString strLabel;
     strLabel.LoadString(IDS_ADDRESS_LABEL);
-
     if (!m_wndReBar.Create(this, RBS_BANDBORDERS, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | CBRS_TOP,
                            AFX_IDW_REBAR)) {
         return FALSE;
     }
-    if (!m_wndReBar.AddBar(&m_wndMenuBar, nullptr, nullptr, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) return FALSE;
-    if (!m_wndReBar.AddBar(&m_wndToolBar, nullptr, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
-        return FALSE;
-    }
-    if (!m_wndReBar.AddBar(&m_wndAddress, strLabel, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
+    if (!m_wndReBar.AddBar(&m_wndMenuBar, nullptr, nullptr, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP) ||
+        !m_wndReBar.AddBar(&m_wndToolBar, nullptr, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP) ||
+        !m_wndReBar.AddBar(&m_wndAddress, strLabel, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
         return FALSE;
     }
     m_wndMenuBar.AdjustLayout();
     m_wndToolBar.AdjustLayout();
+    return TRUE;
+}
 
-    // The toolbar band can shrink to one button and ideally shows them all.
+// The toolbar band can shrink to one button and ideally shows them all.
+void CBrowserFrame::SizeToolBarBand()
+{
     RECT rectButton;
     m_wndToolBar.GetItemRect(0, &rectButton);
     UINT cxButton = static_cast<UINT>(rectButton.right - rectButton.left);
@@ -143,27 +173,22 @@ BOOL CBrowserFrame::CreateBars()
     band.cx = nButtons * cxButton;
     band.cxIdeal = nButtons * cxButton;
     m_wndReBar.SendMessage(RB_SETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+}
 
-    EnableDocking(CBRS_ALIGN_ANY);
-    m_wndReBar.EnableDocking(CBRS_TOP);
-    DockPane(&m_wndReBar);
-
+BOOL CBrowserFrame::CreateStatusBar()
+{
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)) return FALSE;
     if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) return FALSE;
-    HIMAGELIST hImages = theApp.m_imageList.GetSafeHandle();
     m_wndStatusBar.SetPaneStyle(0, SBPS_NOBORDERS);
-    HICON hIcon = ImageList_GetIcon(hImages, kImageWebPage, ILD_NORMAL);
-    m_wndStatusBar.SetPaneIcon(0, hIcon);
-    if (hIcon) ::DestroyIcon(hIcon);
+    m_wndStatusBar.SetPaneIcon(0, AppImageIcon(kImageWebPage));
     m_wndStatusBar.SetPaneText(0, nullptr);
     m_wndStatusBar.SetPaneWidth(0, 0);
     m_wndStatusBar.SetPaneStyle(1, SBPS_STRETCH | SBPS_NOBORDERS);
-    hIcon = ImageList_GetIcon(hImages, kImageEmpty, ILD_NORMAL);
-    m_wndStatusBar.SetPaneIcon(3, hIcon);
+    CIconHandle emptyIcon = AppImageIcon(kImageEmpty);
+    m_wndStatusBar.SetPaneIcon(3, emptyIcon);
     m_wndStatusBar.SetPaneText(3, nullptr);
     m_wndStatusBar.SetPaneWidth(3, 0);
-    m_wndStatusBar.SetPaneIcon(4, hIcon);
-    if (hIcon) ::DestroyIcon(hIcon);
+    m_wndStatusBar.SetPaneIcon(4, emptyIcon);
     m_wndStatusBar.SetPaneText(4, nullptr);
     m_wndStatusBar.SetPaneWidth(4, 170);
     m_wndStatusBar.SetPaneStyle(4, SBPS_STRETCH | SBPS_NOBORDERS);
@@ -219,21 +244,17 @@ LRESULT CBrowserFrame::OnAddressEntered(WPARAM, LPARAM)
     CString strURL;
     m_wndAddress.GetWindowText(strURL);
     m_wndView.Navigate(strURL);
-    m_wndAddress.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strURL.GetString()));
+    m_wndAddress.AddString(strURL);
     return 0;
 }
 
 LRESULT CBrowserFrame::OnAddressSelected(WPARAM, LPARAM lParam)
 {
     if (lParam != reinterpret_cast<LPARAM>(&m_wndAddress)) return 0;
-    int nSelection = static_cast<int>(m_wndAddress.SendMessage(CB_GETCURSEL));
+    int nSelection = m_wndAddress.GetCurSel();
     if (nSelection < 0) return 0;
-    int nLength = static_cast<int>(m_wndAddress.SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nSelection)));
-    if (nLength < 0) return 0;
     CString strURL;
-    m_wndAddress.SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nSelection),
-                             reinterpret_cast<LPARAM>(strURL.GetBuffer(nLength + 1)));
-    strURL.ReleaseBuffer();
+    m_wndAddress.GetLBText(nSelection, strURL);
     m_wndView.Navigate(strURL);
     return 0;
 }
@@ -246,12 +267,11 @@ LRESULT CBrowserFrame::OnToolbarReset(WPARAM wParam, LPARAM)
         UINT nMenu;
     } kDropDowns[] = {{ID_GO_BACK, IDR_BACK_MENU}, {ID_GO_FORWARD, IDR_FORWARD_MENU}};
     for (const auto& dropDown : kDropDowns) {
-        HMENU hMenu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(dropDown.nMenu));
-        if (!hMenu) continue;
-        CMFCToolBarMenuButton button(dropDown.nCommand, ::GetSubMenu(hMenu, 0),
+        CMenuHandle menu(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(dropDown.nMenu)));
+        if (!menu) continue;
+        CMFCToolBarMenuButton button(dropDown.nCommand, ::GetSubMenu(menu, 0),
                                      CMFCToolBar::GetCmdImage(dropDown.nCommand, FALSE), L"", FALSE);
         m_wndToolBar.ReplaceButton(dropDown.nCommand, button, FALSE);
-        ::DestroyMenu(hMenu);
     }
     return 0;
 }
@@ -261,7 +281,7 @@ BOOL CBrowserFrame::OnShowPopupMenu(CMFCPopupMenu* pMenuPopup)
     if (!pMenuPopup) return FALSE;
     CMFCPopupMenuBar* pBar = pMenuPopup->GetMenuBar();
     if (pBar->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0) {
-        // The Favorites menu: rebuilt from the favorites tree when that tree exists.
+        // The Favorites menu: not rebuilt yet, the favorites tree is not built.
     } else if (pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0 || pBar->CommandToIndex(ID_FORWARD_HISTORY_FIRST) >= 0) {
         // A Back or Forward drop-down: filled from the page's travel history when that exists.
     }
@@ -303,21 +323,23 @@ void CBrowserFrame::UpdateZonePane(int nZone)
     CString strPath(attributes.szIconPath);
     int nHash = strPath.ReverseFind(L'#');
     if (nHash < 0) return;
-    HMODULE hModule = ::LoadLibraryW(strPath.Left(nHash));
-    if (!hModule) return;
-    int nResource = static_cast<int>(std::wcstol(strPath.Mid(nHash + 1), nullptr, 10));
-    auto hIcon = static_cast<HICON>(::LoadImageW(hModule, MAKEINTRESOURCEW(nResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    HICON hSmall = nullptr;
-    if (hIcon) {
-        hSmall = static_cast<HICON>(::CopyImage(hIcon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                ::GetSystemMetrics(SM_CYSMICON),
-                                                LR_COPYFROMRESOURCE | LR_COPYDELETEORG | LR_COPYRETURNORG));
+    CIconHandle smallIcon;
+    {
+        CLibraryHandle module(::LoadLibraryW(strPath.Left(nHash)));
+        if (!module) return;
+        int nResource = static_cast<int>(std::wcstol(strPath.Mid(nHash + 1), nullptr, 10));
+        CIconHandle icon(static_cast<HICON>(
+            ::LoadImageW(module, MAKEINTRESOURCEW(nResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+        if (!icon) return;
+        smallIcon.Reset(static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                       ::GetSystemMetrics(SM_CYSMICON),
+                                                       LR_COPYFROMRESOURCE | LR_COPYDELETEORG | LR_COPYRETURNORG)));
+        // A copy deleted the original, or is the original itself: either way the original is no longer ours.
+        if (smallIcon) icon.Detach();
     }
-    ::FreeLibrary(hModule);
-    if (!hSmall) return;
-    m_wndStatusBar.SetPaneIcon(4, hSmall, TRUE);
+    if (!smallIcon) return;
+    m_wndStatusBar.SetPaneIcon(4, smallIcon, TRUE);  // the bar keeps its own copy
     m_wndStatusBar.SetPaneText(4, attributes.szDisplayName, TRUE);
-    ::DestroyIcon(hSmall);  // the bar keeps its own copy
 }
 
 void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
@@ -335,7 +357,5 @@ void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
 void CBrowserFrame::SetSecureIcon(bool bSecure)
 {
     if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
-    HICON hIcon = ImageList_GetIcon(theApp.m_imageList.GetSafeHandle(), bSecure ? kImagePadlock : kImageEmpty, ILD_NORMAL);
-    m_wndStatusBar.SetPaneIcon(3, hIcon, TRUE);
-    if (hIcon) ::DestroyIcon(hIcon);
+    m_wndStatusBar.SetPaneIcon(3, AppImageIcon(bSecure ? kImagePadlock : kImageEmpty), TRUE);
 }

@@ -58,5 +58,11 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    BOOL CreateBars();
+    // The bars in the order OnCreate builds them; each FALSE when the frame cannot be built.
+    BOOL CreateMenuBar();
+    BOOL CreateToolBar();
+    BOOL CreateAddressBox();
+    BOOL CreateReBar();
+    void SizeToolBarBand();
+    BOOL CreateStatusBar();
 };

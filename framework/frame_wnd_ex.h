@@ -33,6 +33,8 @@ public:
     // Called for the image area of each menu item; TRUE when the frame drew it, else the command's own image is drawn.
     virtual BOOL OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage);
     void SetMenuBar(CMFCMenuBar* pMenuBar) { m_pMenuBar = pMenuBar; }
+    // The frame that has the user's attention inside this one: frames here hold no inner frames, so itself.
+    CFrameWndEx* GetActiveFrame() { return this; }
 
     // CWnd overrides
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;

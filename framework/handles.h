@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
+#include <memory>
 #include <utility>
 
 // Owners of the values the program acquires (device contexts of windows:
@@ -70,7 +71,7 @@ public:
     CHandleT(CHandleT&& other) noexcept : m_h(other.Detach()) {}
     CHandleT& operator=(CHandleT&& other) noexcept
     {
-        if (this != &other) Reset(other.Detach());
+        if (this != std::addressof(other)) Reset(other.Detach());  // & would release other's handle
         return *this;
     }
 

@@ -1,31 +1,72 @@
 #include "mfc_menu_bar.h"
 #include "frame_wnd_ex.h"
+#include "gdi.h"
 #include "mfc_popup_menu.h"
 
-HFONT CMFCMenuBar::s_hMenuFont = nullptr;
+#include <algorithm>
+
+CFontHandle CMFCMenuBar::s_menuFont;
 
 namespace {
+
+constexpr int kChevronWidth = 16;  // the chevron's strip at the bar's right end
+
 // The bar whose popup is open on this thread, for the menu filter hook.
 thread_local CMFCMenuBar* t_pTracking = nullptr;
 thread_local int t_nTrackingIndex = -1;
 thread_local HHOOK t_hFilterHook = nullptr;
+
+// Every menu bar with a window, so a new menu font reaches them all.
+std::vector<CMFCMenuBar*>& LiveBars()
+{
+    static std::vector<CMFCMenuBar*> bars;
+    return bars;
+}
+
+// While a popup of the bar is open: the bar's button pressed and the filter hook installed.
+class CTrackingScope {
+public:
+    CTrackingScope(CMFCMenuBar* pBar, int nIndex, HOOKPROC pfnHook) : m_hWndBar(pBar->m_hWnd), m_nIndex(nIndex)
+    {
+        ::SendMessageW(m_hWndBar, TB_PRESSBUTTON, static_cast<WPARAM>(nIndex + 1), MAKELPARAM(TRUE, 0));
+        t_pTracking = pBar;
+        t_nTrackingIndex = nIndex;
+        t_hFilterHook = ::SetWindowsHookExW(WH_MSGFILTER, pfnHook, nullptr, ::GetCurrentThreadId());
+    }
+    ~CTrackingScope()
+    {
+        if (t_hFilterHook) ::UnhookWindowsHookEx(t_hFilterHook);
+        t_hFilterHook = nullptr;
+        t_pTracking = nullptr;
+        ::SendMessageW(m_hWndBar, TB_PRESSBUTTON, static_cast<WPARAM>(m_nIndex + 1), MAKELPARAM(FALSE, 0));
+    }
+    CTrackingScope(const CTrackingScope&) = delete;
+    CTrackingScope& operator=(const CTrackingScope&) = delete;
+
+private:
+    HWND m_hWndBar;
+    int m_nIndex;
+};
+
 }  // namespace
 
 CMFCMenuBar::~CMFCMenuBar()
 {
-    if (m_hMenu) ::DestroyMenu(m_hMenu);
+    auto& bars = LiveBars();
+    bars.erase(std::remove(bars.begin(), bars.end(), this), bars.end());
 }
 
 BOOL CMFCMenuBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, RECT rcBorders, UINT nID)
 {
     if (!CMFCToolBar::CreateEx(pParentWnd, dwCtrlStyle | TBSTYLE_LIST, dwStyle, rcBorders, nID)) return FALSE;
+    LiveBars().push_back(this);
     auto* pFrame = dynamic_cast<CFrameWndEx*>(pParentWnd);
     if (pFrame) {
-        m_hMenu = ::GetMenu(pFrame->m_hWnd);
+        m_hMenu.Reset(::GetMenu(pFrame->m_hWnd));
         ::SetMenu(pFrame->m_hWnd, nullptr);
         pFrame->SetMenuBar(this);
     }
-    if (s_hMenuFont) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(s_hMenuFont), FALSE);
+    if (s_menuFont) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(s_menuFont.Get()), FALSE);
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     int nCount = m_hMenu ? ::GetMenuItemCount(m_hMenu) : 0;
     for (int i = 0; i < nCount; ++i) {
@@ -39,22 +80,127 @@ BOOL CMFCMenuBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, R
         button.iString = reinterpret_cast<INT_PTR>(szText);
         SendMessage(TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
     }
-    AdjustLayout();
+    ApplyMenuFont();
     return TRUE;
 }
 
 void CMFCMenuBar::EnableCustomizeButton(BOOL bEnable, int, LPCWSTR, BOOL)
 {
     m_bCustomizeButton = bEnable;
+    RECT rect{};
+    GetClientRect(&rect);
+    LayoutChevron(rect.right);
 }
 
 void CMFCMenuBar::SetMenuFont(const LOGFONTW* lpLogFont, BOOL)
 {
     if (!lpLogFont) return;
-    HFONT hFont = ::CreateFontIndirectW(lpLogFont);
-    if (!hFont) return;
-    if (s_hMenuFont) ::DeleteObject(s_hMenuFont);
-    s_hMenuFont = hFont;
+    CFontHandle font(::CreateFontIndirectW(lpLogFont));
+    if (!font) return;
+    // The bars take the new font before the old one goes.
+    std::swap(s_menuFont, font);
+    for (CMFCMenuBar* pBar : LiveBars()) pBar->ApplyMenuFont();
+}
+
+void CMFCMenuBar::ApplyMenuFont()
+{
+    if (!m_hWnd) return;
+    if (s_menuFont) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(s_menuFont.Get()), TRUE);
+    // The buttons' widths follow the font; they are measured with every button shown.
+    int nCount = GetCount();
+    for (int i = 0; i < nCount; ++i) SendMessage(TB_HIDEBUTTON, static_cast<WPARAM>(i + 1), MAKELPARAM(FALSE, 0));
+    m_bChevron = false;
+    m_buttonRights.clear();
+    for (int i = 0; i < nCount; ++i) {
+        RECT rect;
+        GetItemRect(i, &rect);
+        m_buttonRights.push_back(rect.right);
+    }
+    AdjustLayout();
+    RECT rect{};
+    GetClientRect(&rect);
+    LayoutChevron(rect.right);
+}
+
+SIZE CMFCMenuBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
+{
+    SIZE size = CMFCToolBar::CalcFixedLayout(bStretch, bHorz);
+    if (!m_buttonRights.empty()) {
+        size.cx = std::max<LONG>(size.cx, m_buttonRights.back() + m_rectBorders.left + m_rectBorders.right);
+    }
+    return size;
+}
+
+void CMFCMenuBar::LayoutChevron(int cx)
+{
+    if (!m_hWnd || m_buttonRights.empty()) return;
+    bool bAllFit = !m_bCustomizeButton || m_buttonRights.back() <= cx;
+    int cxAvailable = cx - kChevronWidth;
+    for (size_t i = 0; i < m_buttonRights.size(); ++i) {
+        bool bHide = !bAllFit && m_buttonRights[i] > cxAvailable;
+        if (bHide != IsButtonHidden(static_cast<int>(i))) {
+            SendMessage(TB_HIDEBUTTON, static_cast<WPARAM>(i + 1), MAKELPARAM(bHide ? TRUE : FALSE, 0));
+        }
+    }
+    m_bChevron = !bAllFit;
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+bool CMFCMenuBar::IsButtonHidden(int nIndex) const
+{
+    return ::SendMessageW(m_hWnd, TB_ISBUTTONHIDDEN, static_cast<WPARAM>(nIndex + 1), 0) != 0;
+}
+
+RECT CMFCMenuBar::GetChevronRect() const
+{
+    RECT rect{};
+    GetClientRect(&rect);
+    rect.left = std::max<LONG>(rect.left, rect.right - kChevronWidth);
+    return rect;
+}
+
+void CMFCMenuBar::DrawChevron()
+{
+    RECT rect = GetChevronRect();
+    CClientDC dc(this);
+    // Two small right-pointing arrows, in the colour of button text.
+    CSelectObject pen(dc, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    int x = (rect.left + rect.right) / 2 - 4;
+    int y = (rect.top + rect.bottom) / 2;
+    for (int nArrow = 0; nArrow < 2; ++nArrow, x += 4) {
+        for (int nStroke = 0; nStroke < 2; ++nStroke) {
+            POINT points[] = {{x + nStroke, y - 3}, {x + nStroke + 3, y}, {x + nStroke - 1, y + 4}};
+            ::Polyline(dc, points, 3);
+        }
+    }
+}
+
+void CMFCMenuBar::TrackChevronPopup()
+{
+    auto* pFrame = dynamic_cast<CFrameWndEx*>(GetTopLevelParent());
+    if (!pFrame || !m_hMenu) return;
+    CMenuHandle popup(::CreatePopupMenu());
+    if (!popup) return;
+    int nCount = ::GetMenuItemCount(m_hMenu);
+    for (int i = 0; i < nCount; ++i) {
+        if (!IsButtonHidden(i)) continue;
+        wchar_t szText[128] = {};
+        ::GetMenuStringW(m_hMenu, static_cast<UINT>(i), szText, 127, MF_BYPOSITION);
+        CMenuHandle sub(CopyMenu(::GetSubMenu(m_hMenu, i)));
+        if (sub && ::AppendMenuW(popup, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()), szText)) {
+            sub.Detach();  // the popup holds it now
+        }
+    }
+    if (::GetMenuItemCount(popup) <= 0) return;
+    CMFCPopupMenu menu(popup);
+    if (!pFrame->OnShowPopupMenu(&menu)) return;
+    RECT rect = GetChevronRect();
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    TPMPARAMS params{sizeof(params), rect};
+    UINT nCmd = static_cast<UINT>(::TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
+                                                     rect.left, rect.bottom, pFrame->m_hWnd, &params));
+    if (nCmd) pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nCmd, 0), 0);
 }
 
 int CMFCMenuBar::FindMnemonic(wchar_t chKey) const
@@ -105,6 +251,10 @@ void CMFCMenuBar::TrackPopup(int nIndex, bool bFromKeyboard)
     for (int nNext = nIndex; pFrame && nNext >= 0;) {
         nIndex = nNext;
         nNext = -1;
+        if (IsButtonHidden(nIndex)) {
+            TrackChevronPopup();
+            break;
+        }
         HMENU hPopup = m_hMenu ? ::GetSubMenu(m_hMenu, nIndex) : nullptr;
         if (!hPopup) break;
         CMFCPopupMenu popup(hPopup);
@@ -113,19 +263,15 @@ void CMFCMenuBar::TrackPopup(int nIndex, bool bFromKeyboard)
         RECT rect;
         GetItemRect(nIndex, &rect);
         ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-        SendMessage(TB_PRESSBUTTON, static_cast<WPARAM>(nIndex + 1), MAKELPARAM(TRUE, 0));
-        t_pTracking = this;
-        t_nTrackingIndex = nIndex;
         m_nSwitchTo = -1;
-        t_hFilterHook = ::SetWindowsHookExW(WH_MSGFILTER, &MenuFilterHook, nullptr, ::GetCurrentThreadId());
-        if (bFromKeyboard) ::PostMessageW(pFrame->m_hWnd, WM_KEYDOWN, VK_DOWN, 0);  // select the first item
-        TPMPARAMS params{sizeof(params), rect};
-        UINT nCmd = static_cast<UINT>(::TrackPopupMenuEx(hPopup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
-                                                         rect.left, rect.bottom, pFrame->m_hWnd, &params));
-        ::UnhookWindowsHookEx(t_hFilterHook);
-        t_hFilterHook = nullptr;
-        t_pTracking = nullptr;
-        SendMessage(TB_PRESSBUTTON, static_cast<WPARAM>(nIndex + 1), MAKELPARAM(FALSE, 0));
+        UINT nCmd = 0;
+        {
+            CTrackingScope tracking(this, nIndex, &MenuFilterHook);
+            if (bFromKeyboard) ::PostMessageW(pFrame->m_hWnd, WM_KEYDOWN, VK_DOWN, 0);  // select the first item
+            TPMPARAMS params{sizeof(params), rect};
+            nCmd = static_cast<UINT>(::TrackPopupMenuEx(hPopup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
+                                                        rect.left, rect.bottom, pFrame->m_hWnd, &params));
+        }
         if (nCmd) {
             LeaveKeyboardMode();
             pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nCmd, 0), 0);
@@ -164,8 +310,23 @@ LRESULT CALLBACK CMFCMenuBar::MenuFilterHook(int nCode, WPARAM wParam, LPARAM lP
 LRESULT CMFCMenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_SIZE: {
+        LRESULT lResult = CMFCToolBar::WindowProc(message, wParam, lParam);
+        LayoutChevron(static_cast<short>(LOWORD(lParam)));
+        return lResult;
+    }
+    case WM_PAINT: {
+        LRESULT lResult = CMFCToolBar::WindowProc(message, wParam, lParam);
+        if (m_bChevron) DrawChevron();
+        return lResult;
+    }
     case WM_LBUTTONDOWN: {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT rectChevron = GetChevronRect();
+        if (m_bChevron && ::PtInRect(&rectChevron, pt)) {
+            TrackChevronPopup();
+            return 0;
+        }
         int nHit = static_cast<int>(SendMessage(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&pt)));
         if (nHit >= 0 && nHit < GetCount()) {
             TrackPopup(nHit, false);

@@ -1,9 +1,15 @@
 #pragma once
+#include "handles.h"
 #include "mfc_tool_bar.h"
+
+#include <vector>
 
 // The frame's menu as a bar: it takes the frame's menu over (the frame no
 // longer shows its own), shows one button per popup and opens the popups
 // from it, by mouse or from the keyboard (Alt, Alt and a mnemonic, arrows).
+// With the customise button enabled, a bar too narrow for every popup hides
+// the ones that do not fit and shows a chevron at its right end that opens
+// them.
 class CMFCMenuBar : public CMFCToolBar {
 public:
     CMFCMenuBar() = default;
@@ -12,31 +18,45 @@ public:
     BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_TRANSPARENT,
                   DWORD dwStyle = AFX_DEFAULT_TOOLBAR_STYLE, RECT rcBorders = RECT{1, 1, 1, 1},
                   UINT nID = AFX_IDW_MENUBAR) override;
-    // The customise (chevron) button: this bar has no customisation, so only the wish is kept.
+    // The customise (chevron) button. This bar has no customisation: the command and text are not used.
     void EnableCustomizeButton(BOOL bEnable, int iCustomizeCmd, LPCWSTR lpszCustomizeText, BOOL bQuickCustomize = TRUE);
-    // The font of every menu bar of the process.
+    // The font of every menu bar of the process, those that exist already included.
     static void SetMenuFont(const LOGFONTW* lpLogFont, BOOL bHorz = TRUE);
     HMENU GetHMenu() const { return m_hMenu; }
 
     // Keyboard access from the frame's WM_SYSCOMMAND SC_KEYMENU: 0 for Alt alone, else the mnemonic.
     void OnMenuKey(wchar_t chKey);
     bool HasMnemonic(wchar_t chKey) const { return FindMnemonic(chKey) >= 0; }
-    // Opens the popup of button nIndex under it.
-    void TrackPopup(int nIndex, bool bFromKeyboard);
 
     // CMFCToolBar overrides
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUpdateCmdUI(CCmdTarget*, BOOL) override {}
+    // The width of every popup's button, hidden ones included, so the bar's band still asks for all of them.
+    SIZE CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+
+protected:
+    // Opens the popup of button nIndex under it; a hidden button's popup opens from the chevron.
+    void TrackPopup(int nIndex, bool bFromKeyboard);
+    // Opens a popup of the hidden popups under the chevron and carries out the chosen command.
+    void TrackChevronPopup();
 
 private:
     int FindMnemonic(wchar_t chKey) const;
     void LeaveKeyboardMode();
+    void ApplyMenuFont();
+    // Hides the buttons that do not fit beside the chevron in a bar cx wide; all shown when they all fit.
+    void LayoutChevron(int cx);
+    RECT GetChevronRect() const;
+    void DrawChevron();
+    bool IsButtonHidden(int nIndex) const;
     static LRESULT CALLBACK MenuFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
 
-    HMENU m_hMenu = nullptr;            // the frame's menu, taken over; owned
+    CMenuHandle m_hMenu;                // the frame's menu, taken over
     BOOL m_bCustomizeButton = FALSE;
+    bool m_bChevron = false;            // some buttons are hidden and the chevron is shown
+    std::vector<int> m_buttonRights;    // right edge of each button with every button shown
     HWND m_hWndFocusBefore = nullptr;   // focus to restore when keyboard mode ends
     bool m_bKeyboardMode = false;
     int m_nSwitchTo = -1;               // popup to open next when the open one was left sideways
-    static HFONT s_hMenuFont;           // owned, for the life of the process
+    static CFontHandle s_menuFont;      // for the life of the process
 };

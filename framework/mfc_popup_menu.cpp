@@ -1,4 +1,5 @@
 #include "mfc_popup_menu.h"
+#include "handles.h"
 
 #include <string>
 
@@ -29,13 +30,15 @@ bool CMFCPopupMenuBar::AppendCopies(HMENU hTarget, HMENU hSource)
         mii.dwTypeData = szText;
         mii.cch = 511;
         if (!::GetMenuItemInfoW(hSource, static_cast<UINT>(i), TRUE, &mii)) return false;
+        CMenuHandle sub;  // the copied submenu, until the target holds it
         if (mii.hSubMenu) {
-            HMENU hSub = ::CreatePopupMenu();
-            if (!hSub || !AppendCopies(hSub, mii.hSubMenu)) return false;
-            mii.hSubMenu = hSub;
+            sub.Reset(::CreatePopupMenu());
+            if (!sub || !AppendCopies(sub, mii.hSubMenu)) return false;
+            mii.hSubMenu = sub;
         }
         mii.dwTypeData = szText;
         if (!::InsertMenuItemW(hTarget, static_cast<UINT>(::GetMenuItemCount(hTarget)), TRUE, &mii)) return false;
+        sub.Detach();
     }
     return true;
 }

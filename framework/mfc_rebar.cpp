@@ -31,7 +31,7 @@ BOOL CMFCReBar::AddBar(CWnd* pBar, LPCWSTR pszText, HBITMAP hbmp, DWORD dwStyle)
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
     band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_IDEALSIZE | RBBIM_ID;
-    band.fStyle = dwStyle | RBBS_CHILDEDGE;
+    band.fStyle = dwStyle;  // exactly the caller's: no edge of its own around the child
     band.hwndChild = pBar->m_hWnd;
     band.cxMinChild = 0;
     band.cyMinChild = static_cast<UINT>(size.cy);

@@ -18,10 +18,9 @@ int GetIconWidth(HICON hIcon)
 {
     ICONINFO info{};
     if (!::GetIconInfo(hIcon, &info)) return 0;
+    CBitmapHandle color(info.hbmColor), mask(info.hbmMask);
     BITMAP bm{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    ::GetObjectW(color ? color : mask, sizeof(bm), &bm);
     return bm.bmWidth;
 }
 
@@ -57,11 +56,8 @@ END_MESSAGE_MAP()
 
 CMFCStatusBar::~CMFCStatusBar()
 {
-    // The control draws the icons by handle: it goes first.
+    // The control draws the icons by handle: it goes before the panes that own them.
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) DestroyWindow();
-    for (Pane& pane : m_panes) {
-        if (pane.hIcon) ::DestroyIcon(pane.hIcon);
-    }
 }
 
 BOOL CMFCStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
@@ -84,11 +80,8 @@ BOOL CMFCStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
         pane.cxText = GetTextWidth(pane.strText) + kTextMargin;
     }
     std::swap(m_panes, panes);
+    // The old panes' icons go with them at the end of this scope, once the control no longer shows them.
     RecalcLayout();
-    // Only now does the control no longer show the old icons.
-    for (Pane& pane : panes) {
-        if (pane.hIcon) ::DestroyIcon(pane.hIcon);
-    }
     return TRUE;
 }
 
@@ -131,10 +124,11 @@ void CMFCStatusBar::SetPaneIcon(int nIndex, HICON hIcon, BOOL bUpdate)
 {
     if (!IsValidIndex(nIndex)) return;
     Pane& pane = m_panes[nIndex];
-    HICON hOldIcon = std::exchange(pane.hIcon, hIcon ? ::CopyIcon(hIcon) : nullptr);
+    // The old copy lives until the control shows the new one.
+    CIconHandle oldIcon(pane.hIcon.Detach());
+    pane.hIcon.Reset(hIcon ? ::CopyIcon(hIcon) : nullptr);
     pane.cxIcon = pane.hIcon ? GetIconWidth(pane.hIcon) : 0;
     RecalcLayout();
-    if (hOldIcon) ::DestroyIcon(hOldIcon);
     if (bUpdate && m_hWnd) UpdateWindow();
 }
 
@@ -244,12 +238,10 @@ HFONT CMFCStatusBar::GetBarFont() const
 
 int CMFCStatusBar::GetTextWidth(LPCWSTR lpszText) const
 {
-    HDC hDC = ::GetDC(m_hWnd);
-    HGDIOBJ hOldFont = ::SelectObject(hDC, GetBarFont());
+    CClientDC dc(m_hWnd);
+    CSelectObject font(dc, GetBarFont());
     SIZE size{};
-    ::GetTextExtentPoint32W(hDC, lpszText, static_cast<int>(std::wcslen(lpszText)), &size);
-    ::SelectObject(hDC, hOldFont);
-    ::ReleaseDC(m_hWnd, hDC);
+    ::GetTextExtentPoint32W(dc, lpszText, static_cast<int>(std::wcslen(lpszText)), &size);
     return size.cx;
 }
 
@@ -303,7 +295,7 @@ void CMFCStatusBar::RecalcLayout()
     edges.back() = std::max(edges.back(), cxBar);
     SendMessage(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (int i = 0; i < GetCount(); ++i) {
-        SendMessage(SB_SETICON, i, reinterpret_cast<LPARAM>(m_panes[i].hIcon));
+        SendMessage(SB_SETICON, i, reinterpret_cast<LPARAM>(m_panes[i].hIcon.Get()));
         ApplyPaneText(i);
     }
 }
@@ -349,11 +341,10 @@ void CMFCStatusBar::DrawProgress(HDC hDC, int nIndex)
 
     wchar_t szPercent[8];
     std::swprintf(szPercent, 8, L"%d%%", static_cast<int>(static_cast<long long>(pane.nCurr) * 100 / pane.nTotal));
-    HGDIOBJ hOldFont = ::SelectObject(hDC, GetBarFont());
+    CSelectObject font(hDC, GetBarFont());
     const int nOldMode = ::SetBkMode(hDC, TRANSPARENT);
     const COLORREF clrOldText = ::SetTextColor(hDC, ResolveColor(pane.clrProgressText, COLOR_BTNTEXT));
     ::DrawTextW(hDC, szPercent, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SetTextColor(hDC, clrOldText);
     ::SetBkMode(hDC, nOldMode);
-    ::SelectObject(hDC, hOldFont);
 }

@@ -7,6 +7,7 @@
 #include "afxres.h"
 #include "base_pane.h"
 #include "cstring.h"
+#include "handles.h"
 
 // Pane styles; the border bits are the control's own part types.
 #define SBPS_NORMAL     0x0000
@@ -78,7 +79,7 @@ private:
         UINT nStyle = SBPS_NORMAL;
         int cxText = 0;              // width without icon and borders
         CString strText;
-        HICON hIcon = nullptr;       // owned copy
+        CIconHandle hIcon;           // the bar's own copy
         int cxIcon = 0;
         long nTotal = 0;             // progress total; 0: no bar
         long nCurr = 0;

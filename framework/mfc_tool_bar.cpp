@@ -26,18 +26,22 @@ struct ToolBarData {
     // WORD items[wItemCount] follow
 };
 
-// A masked image list of cx-wide images from a bitmap strip; null when the bitmap is missing.
-HIMAGELIST LoadImageStrip(UINT nBitmapID, int cx, int cy)
+// A masked image list of cx-wide images from a bitmap strip; empty when the bitmap is missing.
+CImageListHandle LoadImageStrip(UINT nBitmapID, int cx, int cy)
 {
-    HBITMAP hBitmap = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapID));
-    if (!hBitmap) return nullptr;
-    HIMAGELIST hList = ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 0, 4);
-    if (hList && ImageList_AddMasked(hList, hBitmap, kImageBackground) < 0) {
-        ImageList_Destroy(hList);
-        hList = nullptr;
-    }
-    ::DeleteObject(hBitmap);
-    return hList;
+    CBitmapHandle bitmap(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapID)));
+    if (!bitmap) return {};
+    CImageListHandle list(ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 0, 4));
+    if (list && ImageList_AddMasked(list, bitmap, kImageBackground) < 0) list.Reset();
+    return list;
+}
+
+// A new popup holding copies of hMenu's items; the caller owns it.
+HMENU CopyPopup(HMENU hMenu)
+{
+    CMenuHandle copy(::CreatePopupMenu());
+    if (copy) CMFCPopupMenuBar::AppendCopies(copy, hMenu);
+    return copy.Detach();
 }
 
 }  // namespace
@@ -45,10 +49,7 @@ HIMAGELIST LoadImageStrip(UINT nBitmapID, int cx, int cy)
 CMFCToolBarMenuButton::CMFCToolBarMenuButton(UINT uiID, HMENU hMenu, int iImage, LPCWSTR lpszText, BOOL)
     : m_nID(uiID), m_iImage(iImage), m_strText(lpszText)
 {
-    if (hMenu) {
-        m_hMenu = ::CreatePopupMenu();
-        CMFCPopupMenuBar::AppendCopies(m_hMenu, hMenu);
-    }
+    if (hMenu) m_hMenu.Reset(CopyPopup(hMenu));
 }
 
 CMFCToolBarMenuButton::CMFCToolBarMenuButton(const CMFCToolBarMenuButton& other)
@@ -56,16 +57,9 @@ CMFCToolBarMenuButton::CMFCToolBarMenuButton(const CMFCToolBarMenuButton& other)
 {
 }
 
-CMFCToolBarMenuButton::~CMFCToolBarMenuButton()
-{
-    if (m_hMenu) ::DestroyMenu(m_hMenu);
-}
+CMFCToolBarMenuButton::~CMFCToolBarMenuButton() = default;
 
-CMFCToolBar::~CMFCToolBar()
-{
-    if (m_hImages) ImageList_Destroy(m_hImages);
-    if (m_hHotImages) ImageList_Destroy(m_hHotImages);
-}
+CMFCToolBar::~CMFCToolBar() = default;
 
 void CMFCToolBar::SetSizes(SIZE sizeButton, SIZE sizeImage)
 {
@@ -114,31 +108,27 @@ BOOL CMFCToolBar::LoadToolBar(UINT uiResID, UINT uiColdResID, UINT uiMenuResID, 
     int cx = pData->wWidth;
     int cy = pData->wHeight;
 
-    if (m_hImages) ImageList_Destroy(m_hImages);
-    if (m_hHotImages) ImageList_Destroy(m_hHotImages);
     m_hImages = LoadImageStrip(uiColdResID ? uiColdResID : uiResID, cx, cy);
-    m_hHotImages = uiHotResID ? LoadImageStrip(uiHotResID, cx, cy) : nullptr;
+    m_hHotImages = uiHotResID ? LoadImageStrip(uiHotResID, cx, cy) : CImageListHandle();
     if (!m_hImages) return FALSE;
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(s_sizeImage.cx, s_sizeImage.cy));
-    SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hImages));
-    if (m_hHotImages) SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hHotImages));
+    SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hImages.Get()));
+    if (m_hHotImages) SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hHotImages.Get()));
 
     // Menus show the same pictures: the n-th menu image belongs to the n-th button's command.
     if (uiMenuResID) {
-        HIMAGELIST hMenuImages = LoadImageStrip(uiMenuResID, s_sizeMenuImage.cx, s_sizeMenuImage.cy);
+        CImageListHandle hMenuImages = LoadImageStrip(uiMenuResID, s_sizeMenuImage.cx, s_sizeMenuImage.cy);
         if (hMenuImages) {
             if (!s_hMenuImages) s_hMenuImages = ImageList_Create(s_sizeMenuImage.cx, s_sizeMenuImage.cy,
                                                                  ILC_COLOR24 | ILC_MASK, 0, 8);
             for (int i = 0, iImage = 0; i < pData->wItemCount && iImage < ImageList_GetImageCount(hMenuImages); ++i) {
                 if (pItems[i] == 0) continue;
                 if (s_cmdImages.find(pItems[i]) == s_cmdImages.end()) {
-                    HICON hIcon = ImageList_GetIcon(hMenuImages, iImage, ILD_NORMAL);
-                    s_cmdImages[pItems[i]] = ImageList_AddIcon(s_hMenuImages, hIcon);
-                    ::DestroyIcon(hIcon);
+                    CIconHandle icon(ImageList_GetIcon(hMenuImages, iImage, ILD_NORMAL));
+                    s_cmdImages[pItems[i]] = ImageList_AddIcon(s_hMenuImages, icon);
                 }
                 ++iImage;
             }
-            ImageList_Destroy(hMenuImages);
         }
     }
 
@@ -221,6 +211,11 @@ void CMFCToolBar::SetBorders(int cxLeft, int cyTop, int cxRight, int cyBottom)
 void CMFCToolBar::AdjustLayout()
 {
     if (!m_hWnd) return;
+    // The sizes are the process's: whatever SetSizes set last holds from this layout on.
+    if (m_hImages) {
+        SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(s_sizeImage.cx, s_sizeImage.cy));
+        SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(s_sizeButton.cx, s_sizeButton.cy));
+    }
     SIZE size = CalcFixedLayout(FALSE, TRUE);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -288,7 +283,7 @@ void CMFCToolBar::DropDown(int nIndex)
     GetItemRect(nIndex, &rect);
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     // The popup is a fresh copy each time: the frame's hook may rebuild it.
-    HMENU hPopup = CopyMenu(pButton->m_hMenu);
+    CMenuHandle hPopup(CopyMenu(pButton->m_hMenu));
     CMFCPopupMenu popup(hPopup);
     UINT nCmd = 0;
     SendMessage(TB_PRESSBUTTON, pButton->m_nID, MAKELPARAM(TRUE, 0));
@@ -297,13 +292,10 @@ void CMFCToolBar::DropDown(int nIndex)
                                                     rect.bottom, pFrame->m_hWnd, nullptr));
     }
     SendMessage(TB_PRESSBUTTON, pButton->m_nID, MAKELPARAM(FALSE, 0));
-    ::DestroyMenu(hPopup);
     if (nCmd) pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nCmd, 0), 0);
 }
 
 HMENU CMFCToolBar::CopyMenu(HMENU hMenu)
 {
-    HMENU hCopy = ::CreatePopupMenu();
-    if (hCopy) CMFCPopupMenuBar::AppendCopies(hCopy, hMenu);
-    return hCopy;
+    return CopyPopup(hMenu);
 }

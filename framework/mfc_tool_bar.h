@@ -2,12 +2,22 @@
 #include "base_pane.h"
 #include "collections.h"
 #include "cstring.h"
+#include "handles.h"
 
 #include <commctrl.h>
 #include <map>
 #include <vector>
 
 class CMFCPopupMenu;
+
+namespace afx_handles {
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ImageList_Destroy(h); }
+};
+}  // namespace afx_handles
+using CImageListHandle = CHandleT<afx_handles::ImageListTraits>;
 
 // Registered message a toolbar sends its frame while it loads its buttons,
 // wParam the toolbar resource id; the frame may replace buttons then.
@@ -29,7 +39,7 @@ public:
     UINT m_nID;
     int m_iImage;
     CString m_strText;
-    HMENU m_hMenu = nullptr;  // owned copy of the drop-down's items; null for a plain item
+    CMenuHandle m_hMenu;  // own copy of the drop-down's items; empty for a plain item
 };
 
 // A toolbar on the common toolbar control, with images from bitmap
@@ -65,6 +75,7 @@ public:
     // The drop-down button at nIndex, or null for a plain button.
     const CMFCToolBarMenuButton* GetMenuButton(int nIndex) const;
     void SetBorders(int cxLeft = 0, int cyTop = 0, int cxRight = 0, int cyBottom = 0);
+    // Sizes the window to its buttons; a toolbar with images first takes the process's button and image sizes.
     virtual void AdjustLayout();
     // Update-UI of every button, with the frame's command routing.
     virtual void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
@@ -79,8 +90,8 @@ protected:
     static HMENU CopyMenu(HMENU hMenu);
 
     std::map<UINT, CMFCToolBarMenuButton> m_menuButtons;  // drop-down buttons by command
-    HIMAGELIST m_hImages = nullptr;                       // owned
-    HIMAGELIST m_hHotImages = nullptr;                    // owned
+    CImageListHandle m_hImages;                           // the buttons' images; empty for a bar without images
+    CImageListHandle m_hHotImages;
     RECT m_rectBorders{};
 
     static SIZE s_sizeButton;

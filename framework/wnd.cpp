@@ -1,5 +1,6 @@
 #include "wnd.h"
 #include "win_app.h"
+#include "frame_wnd_ex.h"
 #include "ole.h"
 #include "ole_control_container.h"
 #include "ole_control_site.h"
@@ -278,6 +279,15 @@ CWnd* CWnd::GetTopLevelParent() const
     HWND hWnd = m_hWnd;
     while (hWnd && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD)) hWnd = ::GetParent(hWnd);
     return FromHandle(hWnd);
+}
+
+CFrameWndEx* CWnd::GetParentFrame() const
+{
+    for (HWND hWnd = m_hWnd; hWnd && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD);) {
+        hWnd = ::GetParent(hWnd);
+        if (auto* pFrame = dynamic_cast<CFrameWndEx*>(FromHandlePermanent(hWnd))) return pFrame;
+    }
+    return nullptr;
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

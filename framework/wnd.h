@@ -4,6 +4,7 @@
 #include "cstring.h"
 
 struct CCreateContext {};
+class CFrameWndEx;
 class COleControlSite;
 class COleControlContainer;  // documents and views are not part of this framework; kept for the Create signatures
 
@@ -78,6 +79,8 @@ public:
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     CWnd* GetTopLevelParent() const;
+    // The nearest frame among the ancestors, stopping at the top-level window; null outside a frame.
+    CFrameWndEx* GetParentFrame() const;
     CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
     static CWnd* GetFocus() { return FromHandle(::GetFocus()); }
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }

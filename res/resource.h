@@ -25,6 +25,9 @@
 #define IDS_OPEN_TITLE                  137
 #define IDS_FAVORITES_EMPTY             139
 
+// Child windows
+#define IDC_ADDRESS_BOX                 0xE803  // the frame's address combo, beside the framework's bar ids
+
 // Status-bar indicators
 #define ID_INDICATOR_ICON               1250
 #define ID_INDICATOR_PROGRESS           1251

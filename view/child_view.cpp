@@ -2,6 +2,7 @@
 #include "../app/tarnwick_app.h"
 #include "../frame/browser_frame.h"
 #include "editable_focus.h"
+#include "view_window_class.h"
 #include "../hosting/ole_control_site_ex.h"
 #include "../res/resource.h"
 
@@ -92,9 +93,7 @@ BOOL CChildView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwS
 BOOL CChildView::PreCreateWindow(CREATESTRUCTW& cs)
 {
     if (!CWnd::PreCreateWindow(cs)) return FALSE;
-    cs.style &= ~WS_BORDER;
-    cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorW(nullptr, IDC_ARROW),
-                                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+    UseViewWindowClass(cs);
     return TRUE;
 }
 
@@ -123,10 +122,8 @@ BOOL CChildView::PreTranslateMessage(MSG* pMsg)
     }
     if (CWnd::PreTranslateMessage(pMsg)) return TRUE;
     // The frames' accelerators win over the control's own keys. (This framework has no Shift+F1 help mode.)
-    for (HWND hWnd = ::GetParent(m_hWnd); hWnd; hWnd = ::GetParent(hWnd)) {
-        auto* pFrame = dynamic_cast<CFrameWndEx*>(CWnd::FromHandlePermanent(hWnd));
-        if (pFrame && pFrame->PreTranslateMessage(pMsg)) return TRUE;
-        if (!(::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD)) break;
+    for (CFrameWndEx* pFrame = GetParentFrame(); pFrame; pFrame = pFrame->GetParentFrame()) {
+        if (pFrame->PreTranslateMessage(pMsg)) return TRUE;
     }
     if (m_pBrowserApp) {
         CComPtr<IOleInPlaceActiveObject> pActiveObject;
@@ -404,7 +401,7 @@ BOOL CChildView::ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup)
 
 HWND CChildView::AddressEditWithFocus() const
 {
-    auto* pFrame = dynamic_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
+    auto* pFrame = dynamic_cast<CBrowserFrame*>(GetParentFrame());
     return pFrame && pFrame->AddressBoxHasFocus() ? pFrame->m_wndAddress.m_edit.m_hWnd : nullptr;
 }
 

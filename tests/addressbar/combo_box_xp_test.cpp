@@ -249,6 +249,8 @@ TEST_F(ComboBoxXPTest, EnterAndEscapeKeys)
         EXPECT_FALSE(m_combo.GetDroppedState()) << c.name;
         EXPECT_EQ(::GetFocus(), c.bFocusOnHost ? m_hWndHost : m_hWndEdit) << c.name;
         EXPECT_EQ(spy.m_keys, std::vector<WPARAM>{c.nKey}) << c.name << ": the edit still receives the key";
+        // The combo closes a dropped list itself, before the key goes on to the edit.
+        EXPECT_EQ(spy.m_droppedAtKey, std::vector<bool>{false}) << c.name;
     }
 }
 
@@ -277,9 +279,35 @@ TEST_F(ComboBoxXPTest, DialogCodeAsksForAllKeysWhileEnterIsDown)
     ::SetKeyboardState(saved);
 }
 
+// A combo whose system procedure never sees WM_SETFOCUS, so only the class itself can pass the focus on.
+class CFocusProbe : public CComboBoxXP {
+public:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_SETFOCUS) return 0;
+        return CComboBoxXP::DefWindowProc(message, wParam, lParam);
+    }
+};
+
 TEST_F(ComboBoxXPTest, FocusOnTheComboGoesToItsEdit)
 {
-    ::SetFocus(m_hWndHost);
-    ::SetFocus(m_combo.m_hWnd);
-    EXPECT_EQ(::GetFocus(), m_hWndEdit);
+    struct Case {
+        const char* name;
+        bool bSystemSetFocus;  // the system's combo procedure handles WM_SETFOCUS as well
+    };
+    const Case cases[] = {
+        {"with the system's handling", true},
+        {"the class alone", false},
+    };
+    for (const Case& c : cases) {
+        CFocusProbe probe;
+        CComboBoxXP& combo = c.bSystemSetFocus ? m_combo : probe;
+        if (!c.bSystemSetFocus) {
+            ASSERT_TRUE(probe.Create(kComboStyle | WS_VISIBLE, RECT{0, 150, 200, 270}, m_pHost, kComboId + 1));
+        }
+        ::SetFocus(m_hWndHost);
+        ::SetFocus(combo.m_hWnd);
+        EXPECT_EQ(::GetFocus(), combo.m_edit.m_hWnd) << c.name;
+        if (probe.m_hWnd) probe.DestroyWindow();
+    }
 }

@@ -83,7 +83,11 @@ KeySpy::~KeySpy()
 
 LRESULT CALLBACK KeySpy::SpyProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR dwRefData)
 {
-    if (message == WM_KEYDOWN) reinterpret_cast<KeySpy*>(dwRefData)->m_keys.push_back(wParam);
+    if (message == WM_KEYDOWN) {
+        auto* pSpy = reinterpret_cast<KeySpy*>(dwRefData);
+        pSpy->m_keys.push_back(wParam);
+        pSpy->m_droppedAtKey.push_back(::SendMessageW(::GetParent(hWnd), CB_GETDROPPEDSTATE, 0, 0) != 0);
+    }
     return ::DefSubclassProc(hWnd, message, wParam, lParam);
 }
 

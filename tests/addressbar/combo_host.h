@@ -90,7 +90,8 @@ public:
     KeySpy(const KeySpy&) = delete;
     KeySpy& operator=(const KeySpy&) = delete;
 
-    std::vector<WPARAM> m_keys;  // wParam of each WM_KEYDOWN, in order
+    std::vector<WPARAM> m_keys;         // wParam of each WM_KEYDOWN, in order
+    std::vector<bool> m_droppedAtKey;   // whether the parent combo's list was dropped at each of them
 
 private:
     static LRESULT CALLBACK SpyProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR uIdSubclass,

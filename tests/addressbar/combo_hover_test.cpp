@@ -127,12 +127,31 @@ TEST_F(ComboHoverTest, TrackerReportsEnteringAndLeavingWithItsFlags)
 
 TEST(ComboHoverTrackerTest, WithoutOwnerNothingHappens)
 {
-    CHoverTracker tracker;
-    tracker.Reset();
-    EXPECT_FALSE(tracker.OnMouseMove(nullptr));
-    EXPECT_FALSE(tracker.OnMouseLeave(nullptr));
-    EXPECT_FALSE(tracker.m_bHover);
-    EXPECT_EQ(tracker.m_hWndTrack, nullptr);
+    // Whatever state and flags a tracker without owner holds, neither notification changes or reports anything.
+    struct Case {
+        const char* name;
+        WORD wFlags;
+        bool bHover;
+    };
+    const Case cases[] = {
+        {"not hovering", 0, false},
+        {"not hovering, repaint", CHoverTracker::HOVER_REPAINT, false},
+        {"hovering", 0, true},
+        {"hovering, repaint and frame change", CHoverTracker::HOVER_REPAINT | CHoverTracker::HOVER_FRAMECHANGE, true},
+    };
+    for (const Case& c : cases) {
+        for (bool bMove : {true, false}) {
+            CHoverTracker tracker;
+            tracker.Reset();
+            tracker.Init(nullptr, c.wFlags);
+            tracker.m_bHover = c.bHover;
+            bool bChanged = bMove ? tracker.OnMouseMove(nullptr) : tracker.OnMouseLeave(nullptr);
+            const char* pszWhat = bMove ? ", move" : ", leave";
+            EXPECT_FALSE(bChanged) << c.name << pszWhat;
+            EXPECT_EQ(tracker.m_bHover, c.bHover) << c.name << pszWhat;
+            EXPECT_EQ(tracker.m_hWndTrack, nullptr) << c.name << pszWhat;
+        }
+    }
 }
 
 // The real pointer, moved by the system: the leave notifications arrive from TrackMouseEvent.

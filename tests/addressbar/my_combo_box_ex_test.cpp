@@ -251,13 +251,15 @@ TEST_F(MyComboBoxExTest, TheMouseWheelIsIgnored)
 {
     struct Case {
         const char* name;
-        bool bAtEdit;  // sent to the edit, which has the focus; else to the combo
+        bool bAtEdit;  // posted to the edit, which has the focus, as the system delivers the wheel; else sent to the combo
         short zDelta;
+        WORD wKeys;    // MK_ flags: with Control or Shift the edit hands the wheel on to its combo
     };
     const Case cases[] = {
-        {"down over the combo", false, -WHEEL_DELTA},
-        {"up over the combo", false, WHEEL_DELTA},
-        {"down at the focused edit", true, -WHEEL_DELTA},
+        {"down over the combo", false, -WHEEL_DELTA, 0},
+        {"up over the combo", false, WHEEL_DELTA, 0},
+        {"down at the focused edit with Control", true, -WHEEL_DELTA, MK_CONTROL},
+        {"up at the focused edit with Shift", true, WHEEL_DELTA, MK_SHIFT},
     };
     for (const wchar_t* pszEntry : {L"http://example.org/one", L"http://example.org/two", L"http://example.org/three"}) {
         m_combo.AddString(pszEntry);
@@ -266,10 +268,12 @@ TEST_F(MyComboBoxExTest, TheMouseWheelIsIgnored)
         ::SetFocus(m_hWndEdit);
         ::SendMessageW(m_combo.m_hWnd, CB_SETCURSEL, 1, 0);
         m_pHost->m_nWheel = 0;
-        HWND hWndTarget = c.bAtEdit ? m_hWndEdit : m_combo.m_hWnd;
-        LRESULT lResult = ::SendMessageW(hWndTarget, WM_MOUSEWHEEL, MAKEWPARAM(0, c.zDelta), MAKELPARAM(10, 10));
-        if (!c.bAtEdit) {
-            EXPECT_EQ(lResult, TRUE) << c.name;
+        const WPARAM wParam = MAKEWPARAM(c.wKeys, c.zDelta);
+        if (c.bAtEdit) {
+            ::PostMessageW(m_hWndEdit, WM_MOUSEWHEEL, wParam, MAKELPARAM(10, 10));
+            PumpPending();
+        } else {
+            EXPECT_EQ(::SendMessageW(m_combo.m_hWnd, WM_MOUSEWHEEL, wParam, MAKELPARAM(10, 10)), TRUE) << c.name;
         }
         EXPECT_EQ(m_combo.GetCurSel(), 1) << c.name;
         EXPECT_EQ(m_pHost->m_nWheel, 0) << c.name << ": the wheel does not travel on to the parent";

@@ -1,6 +1,7 @@
 #include "support/hosted_view_fixture.h"
 #include "res/messages.h"
 #include "res/resource.h"
+#include "support/icon_pixels.h"
 #include "support/message_pump.h"
 
 #include <urlmon.h>
@@ -21,6 +22,34 @@ std::wstring BandText(HWND hReBar, int nBand)
     band.cch = 64;
     ::SendMessageW(hReBar, RB_GETBANDINFOW, static_cast<WPARAM>(nBand), reinterpret_cast<LPARAM>(&band));
     return szText;
+}
+
+UINT BandStyle(HWND hReBar, int nBand)
+{
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_STYLE;
+    ::SendMessageW(hReBar, RB_GETBANDINFOW, static_cast<WPARAM>(nBand), reinterpret_cast<LPARAM>(&band));
+    return band.fStyle;
+}
+
+std::vector<COLORREF> PaneIconPixels(CBrowserFrame* pFrame, int nPane)
+{
+    return IconPixels(reinterpret_cast<HICON>(
+        ::SendMessageW(pFrame->m_wndStatusBar.m_hWnd, SB_GETICON, static_cast<WPARAM>(nPane), 0)));
+}
+
+std::vector<COLORREF> AppImagePixels(int nImage)
+{
+    return ImagePixels(theApp.m_imageList.GetSafeHandle(), nImage);
+}
+
+// Clicks the middle of a menu bar's button, as the user opens its popup.
+void ClickMenuButton(CMFCMenuBar& bar, int nIndex)
+{
+    RECT rect;
+    bar.GetItemRect(nIndex, &rect);
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
 }
 
 HWND BandChild(HWND hReBar, int nBand)
@@ -45,6 +74,10 @@ TEST_F(BrowserFrameTest, BarsSitInTheirBandsAndPanes)
     EXPECT_EQ(BandChild(hReBar, 2), pFrame->m_wndAddress.m_hWnd);
     EXPECT_EQ(BandText(hReBar, 2), L"A&ddress");
     EXPECT_EQ(::GetDlgCtrlID(pFrame->m_wndAddress.m_hWnd), 0xE803);
+    // Gripper and fixed background; the toolbar and the address box each start a row.
+    EXPECT_EQ(BandStyle(hReBar, 0), 0xA0u);
+    EXPECT_EQ(BandStyle(hReBar, 1), 0xA1u);
+    EXPECT_EQ(BandStyle(hReBar, 2), 0xA1u);
 
     const UINT kButtons[] = {ID_GO_BACK, ID_GO_FORWARD, ID_VIEW_STOP, ID_VIEW_REFRESH, ID_GO_HOME};
     ASSERT_EQ(pFrame->m_wndToolBar.GetCount(), 5);
@@ -66,8 +99,13 @@ TEST_F(BrowserFrameTest, BarsSitInTheirBandsAndPanes)
     EXPECT_EQ(pFrame->m_wndStatusBar.GetPaneStyle(4), static_cast<UINT>(SBPS_STRETCH | SBPS_NOBORDERS));
     EXPECT_EQ(pFrame->m_wndStatusBar.GetPaneWidth(2), 80);
     EXPECT_EQ(pFrame->m_wndStatusBar.GetPaneWidth(4), 170);
-    for (int nPane : {0, 3, 4}) {
-        EXPECT_NE(::SendMessageW(pFrame->m_wndStatusBar.m_hWnd, SB_GETICON, static_cast<WPARAM>(nPane), 0), 0) << nPane;
+    // Web page, then the empty image for padlock and zone until a page says otherwise.
+    ASSERT_NE(AppImagePixels(3), AppImagePixels(5));
+    const std::pair<int, int> kPaneImages[] = {{0, 3}, {3, 5}, {4, 5}};
+    for (auto [nPane, nImage] : kPaneImages) {
+        std::vector<COLORREF> pixels = PaneIconPixels(pFrame, nPane);
+        ASSERT_FALSE(pixels.empty()) << nPane;
+        EXPECT_EQ(pixels, AppImagePixels(nImage)) << "pane " << nPane;
     }
 
     // The view fills what the bars leave.
@@ -209,15 +247,50 @@ TEST_F(BrowserFrameTest, ZoneProgressAndPadlockPanes)
     pFrame->SetProgress(-5, 100);
     EXPECT_EQ(bar.GetPaneProgress(2), 0);
 
-    HWND hBar = bar.m_hWnd;
-    auto iconOf = [hBar] { return ::SendMessageW(hBar, SB_GETICON, 3, 0); };
-    LRESULT hBefore = iconOf();
-    pFrame->SetSecureIcon(true);
-    LRESULT hSecure = iconOf();
-    EXPECT_NE(hSecure, 0);
-    EXPECT_NE(hSecure, hBefore);
-    pFrame->SetSecureIcon(false);
-    EXPECT_NE(iconOf(), hSecure);
+    // The padlock and the empty image look different, so the pane's picture tells which one it shows.
+    ASSERT_NE(AppImagePixels(4), AppImagePixels(5));
+    for (bool bSecure : {true, false, true}) {
+        pFrame->SetSecureIcon(bSecure);
+        EXPECT_EQ(PaneIconPixels(pFrame, 3), AppImagePixels(bSecure ? 4 : 5)) << (bSecure ? "secure" : "not secure");
+    }
+}
+
+TEST_F(BrowserFrameTest, ToolbarButtonsAre32By32InEveryFrameOnceCreated)
+{
+    for (int nFrame = 1; nFrame <= 2; ++nFrame) {
+        CBrowserFrame* pFrame = OpenFrame();
+        ASSERT_NE(pFrame, nullptr) << nFrame;
+        for (CBrowserFrame* pEach : {pFrame, static_cast<CBrowserFrame*>(CWnd::FromHandlePermanent(m_frames.front()))}) {
+            HWND hToolBar = pEach->m_wndToolBar.m_hWnd;
+            EXPECT_EQ(::SendMessageW(hToolBar, TB_GETBUTTONSIZE, 0, 0), MAKELONG(32, 32)) << "frame " << nFrame;
+            RECT rect;
+            pEach->m_wndToolBar.GetItemRect(pEach->m_wndToolBar.CommandToIndex(ID_VIEW_STOP), &rect);
+            EXPECT_EQ(rect.right - rect.left, 32) << "frame " << nFrame;
+            EXPECT_EQ(rect.bottom - rect.top, 32) << "frame " << nFrame;
+        }
+    }
+}
+
+TEST_F(BrowserFrameTest, MenuBarsOfEveryFrameUseTheIconTitleFont)
+{
+    LOGFONTW logfont{};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(logfont), &logfont, 0));
+    CBrowserFrame* pFirst = OpenFrame();
+    ASSERT_NE(pFirst, nullptr);
+    CBrowserFrame* pSecond = OpenFrame();
+    ASSERT_NE(pSecond, nullptr);
+    auto fontOf = [](CBrowserFrame* pFrame) {
+        return reinterpret_cast<HFONT>(pFrame->m_wndMenuBar.SendMessage(WM_GETFONT));
+    };
+    HFONT hFont = fontOf(pFirst);
+    ASSERT_NE(hFont, nullptr);
+    EXPECT_EQ(fontOf(pSecond), hFont) << "one menu font for the process, the first frame's bar included";
+    EXPECT_NE(reinterpret_cast<HFONT>(pFirst->m_wndToolBar.SendMessage(WM_GETFONT)), hFont)
+        << "the toolbar keeps its own";
+    LOGFONTW used{};
+    ASSERT_EQ(::GetObjectW(hFont, sizeof(used), &used), static_cast<int>(sizeof(used)));
+    EXPECT_EQ(used.lfHeight, logfont.lfHeight);
+    EXPECT_STREQ(used.lfFaceName, logfont.lfFaceName);
 }
 
 // Records the popups that are about to open and keeps them closed.
@@ -239,8 +312,9 @@ TEST_F(BrowserFrameTest, PopupHookSeesMenuBarPopupsAndDropDownsBeforeTheyOpen)
     auto* pFrame = new CPopupRecordingFrame;
     ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
     m_frames.push_back(pFrame->m_hWnd);
+    pFrame->ShowWindow(SW_SHOW);  // laid out wide enough for every menu button
     PumpPending();
-    pFrame->m_wndMenuBar.TrackPopup(1, false);  // Edit
+    ClickMenuButton(pFrame->m_wndMenuBar, 1);  // Edit
     NMTOOLBARW notify{};
     notify.hdr = NMHDR{pFrame->m_wndToolBar.m_hWnd, AFX_IDW_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
     notify.iItem = ID_GO_BACK;
@@ -254,6 +328,122 @@ TEST_F(BrowserFrameTest, PopupHookSeesMenuBarPopupsAndDropDownsBeforeTheyOpen)
     EXPECT_FALSE(pFrame->CBrowserFrame::OnShowPopupMenu(nullptr));
     CMFCPopupMenu popup(::GetSubMenu(pFrame->m_wndMenuBar.GetHMenu(), 3));
     EXPECT_TRUE(pFrame->CBrowserFrame::OnShowPopupMenu(&popup));
+}
+
+// Records every popup about to open, its submenus' items included, and keeps it closed.
+class CChevronRecordingFrame : public CBrowserFrame {
+public:
+    struct Item {
+        std::wstring strText;
+        std::vector<UINT> subIds;  // the items of its submenu
+    };
+    std::vector<std::vector<Item>> popups;
+    BOOL OnShowPopupMenu(CMFCPopupMenu* pMenuPopup) override
+    {
+        std::vector<Item> items;
+        HMENU hMenu = pMenuPopup->GetHMenu();
+        for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+            Item item;
+            wchar_t szText[64] = {};
+            ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, 64, MF_BYPOSITION);
+            item.strText = szText;
+            if (HMENU hSub = ::GetSubMenu(hMenu, i)) {
+                for (int k = 0; k < ::GetMenuItemCount(hSub); ++k) item.subIds.push_back(::GetMenuItemID(hSub, k));
+            }
+            items.push_back(item);
+        }
+        popups.push_back(items);
+        return FALSE;
+    }
+};
+
+TEST_F(BrowserFrameTest, ANarrowWindowHidesMenusBehindTheChevron)
+{
+    auto* pFrame = new CChevronRecordingFrame;
+    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+    m_frames.push_back(pFrame->m_hWnd);
+    pFrame->ShowWindow(SW_SHOW);
+    PumpPending();
+    CMFCMenuBar& bar = pFrame->m_wndMenuBar;
+    HWND hBar = bar.m_hWnd;
+    const int nMenus = ::GetMenuItemCount(bar.GetHMenu());
+    ASSERT_EQ(nMenus, 6);
+    auto hidden = [&] {
+        std::vector<int> indexes;
+        for (int i = 0; i < nMenus; ++i) {
+            if (::SendMessageW(hBar, TB_ISBUTTONHIDDEN, static_cast<WPARAM>(i + 1), 0)) indexes.push_back(i);
+        }
+        return indexes;
+    };
+    auto resize = [&](int cx) {
+        pFrame->SetWindowPos(nullptr, 0, 0, cx, 400, SWP_NOMOVE | SWP_NOZORDER);
+        pFrame->RecalcLayout();
+        ::UpdateWindow(pFrame->m_hWnd);
+        ::RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    auto clientOf = [hBar] {
+        RECT rect{};
+        ::GetClientRect(hBar, &rect);
+        return rect;
+    };
+    // Pixels of button text in the strip at the bar's right end, where the chevron is drawn.
+    auto chevronDrawn = [&] {
+        RECT rect = clientOf();
+        HDC hDC = ::GetDC(hBar);
+        int nInk = 0;
+        for (int x = rect.right - 16; x < rect.right; ++x) {
+            for (int y = rect.top; y < rect.bottom; ++y) nInk += ::GetPixel(hDC, x, y) == ::GetSysColor(COLOR_BTNTEXT);
+        }
+        ::ReleaseDC(hBar, hDC);
+        return nInk > 0;
+    };
+    auto clickChevron = [&] {
+        RECT rect = clientOf();
+        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.right - 8, (rect.top + rect.bottom) / 2));
+    };
+
+    resize(900);
+    EXPECT_TRUE(hidden().empty()) << "all six fit";
+    EXPECT_FALSE(chevronDrawn());
+    clickChevron();
+    EXPECT_TRUE(pFrame->popups.empty()) << "no chevron, nothing opens";
+
+    resize(170);
+    std::vector<int> hiddenMenus = hidden();
+    ASSERT_FALSE(hiddenMenus.empty()) << "a narrow window cannot show all six";
+    EXPECT_NE(hiddenMenus.front(), 0) << "the first menus stay on the bar";
+    EXPECT_EQ(hiddenMenus.back(), nMenus - 1);
+    for (size_t i = 1; i < hiddenMenus.size(); ++i) EXPECT_EQ(hiddenMenus[i], hiddenMenus[i - 1] + 1);
+    EXPECT_TRUE(chevronDrawn());
+    RECT rectLastShown;
+    bar.GetItemRect(hiddenMenus.front() - 1, &rectLastShown);
+    EXPECT_LE(rectLastShown.right, clientOf().right - 16) << "no shown menu lies under the chevron";
+
+    clickChevron();
+    ASSERT_EQ(pFrame->popups.size(), 1u);
+    const auto& items = pFrame->popups[0];
+    ASSERT_EQ(items.size(), hiddenMenus.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        HMENU hMenu = bar.GetHMenu();
+        wchar_t szText[64] = {};
+        ::GetMenuStringW(hMenu, static_cast<UINT>(hiddenMenus[i]), szText, 64, MF_BYPOSITION);
+        EXPECT_EQ(items[i].strText, szText);
+        HMENU hSub = ::GetSubMenu(hMenu, hiddenMenus[i]);
+        std::vector<UINT> ids;
+        for (int k = 0; k < ::GetMenuItemCount(hSub); ++k) ids.push_back(::GetMenuItemID(hSub, k));
+        EXPECT_EQ(items[i].subIds, ids) << "the hidden menu's own items, reachable from the chevron";
+    }
+    EXPECT_EQ(items.back().subIds, std::vector<UINT>{ID_APP_ABOUT});
+
+    // Alt and the mnemonic of a hidden menu open it from the chevron too.
+    pFrame->popups.clear();
+    bar.OnMenuKey(L'h');
+    ASSERT_EQ(pFrame->popups.size(), 1u);
+    EXPECT_EQ(pFrame->popups[0].size(), hiddenMenus.size());
+
+    resize(900);
+    EXPECT_TRUE(hidden().empty()) << "widened again, every menu is back";
+    EXPECT_FALSE(chevronDrawn());
 }
 
 TEST_F(BrowserFrameTest, ToolbarButtonsFollowTheCommandsAtIdleTime)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/afx.h"
+#include "support/icon_pixels.h"
 #include "support/message_pump.h"
 
 #include <atomic>
@@ -166,9 +167,10 @@ TEST_F(StatusBarTest, BrowserPanesReachTheControl)
         EXPECT_EQ(GetPartType(m_bar, i) & SBT_NOBORDERS, row.nStyle & SBPS_NOBORDERS);
         HICON hShown = GetPartIcon(m_bar, i);
         EXPECT_EQ(hShown != nullptr, row.bIcon);
-        // The bar shows a copy of its own.
+        // The bar shows a copy of its own: another handle, the same picture.
         if (row.bIcon) {
             EXPECT_NE(hShown, m_hIcon);
+            EXPECT_EQ(IconPixels(hShown), IconPixels(m_hIcon));
         }
     }
     EXPECT_EQ(m_bar.CommandToIndex(ID_SEPARATOR), 1);
@@ -318,15 +320,20 @@ TEST_F(StatusBarTest, KeepsItsOwnIconCopies)
 {
     const int cxWithIcon = GetPartWidths(m_bar)[3];
     HICON hFirstCopy = GetPartIcon(m_bar, 3);
+    const std::vector<COLORREF> firstPicture = IconPixels(m_hIcon);
     ::DestroyIcon(m_hIcon);
     m_hIcon = static_cast<HICON>(::CopyImage(::LoadIconW(nullptr, IDI_WARNING), IMAGE_ICON, kIconSize, kIconSize, 0));
     EXPECT_TRUE(IsLiveIcon(hFirstCopy)) << "the caller's icon is gone, the bar's copy is not";
+    EXPECT_EQ(IconPixels(hFirstCopy), firstPicture);
+    ASSERT_NE(IconPixels(m_hIcon), firstPicture);
 
     m_bar.SetPaneIcon(3, m_hIcon);
     HICON hSecondCopy = GetPartIcon(m_bar, 3);
     EXPECT_NE(hSecondCopy, hFirstCopy);
     EXPECT_NE(hSecondCopy, m_hIcon);
     EXPECT_TRUE(IsLiveIcon(hSecondCopy));
+    EXPECT_EQ(IconPixels(hSecondCopy), IconPixels(m_hIcon)) << "the pane shows the new picture";
+    EXPECT_EQ(IconPixels(GetPartIcon(m_bar, 4)), firstPicture) << "the other panes keep theirs";
     EXPECT_FALSE(IsLiveIcon(hFirstCopy)) << "a replaced copy is destroyed";
 
     m_bar.SetPaneIcon(3, nullptr);

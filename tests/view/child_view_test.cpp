@@ -216,6 +216,68 @@ TEST_F(ChildViewTest, WithNoRememberedWindowActivationFocusesThePage)
     EXPECT_EQ(control->CountCalls("Window.focus"), 1);
 }
 
+// Focus memory: what the view remembers when it loses the focus, and where re-activation puts the focus back.
+TEST_F(ChildViewTest, ReactivationReturnsTheFocusWhereTheViewLastSawIt)
+{
+    enum class Where { View, PageA, PageB, Address };
+    struct Case {
+        const char* name;
+        bool bActiveWhileLeaving;    // the view is the application's active view while the focus moves
+        std::vector<Where> moves;    // where the focus goes, in order, from the view
+        bool bDestroyPageA;          // the remembered window goes before re-activation
+        Where focusAfter;            // where RestoreFocus leaves the focus
+        int nPageFocused;            // calls of the page's window focus
+    };
+    const Case cases[] = {
+        {"the remembered window gets it back", true, {Where::PageA, Where::Address}, false, Where::PageA, 0},
+        {"the remembered window has it already", true, {Where::PageA, Where::Address, Where::PageA}, false,
+         Where::PageA, 0},
+        {"a view that is not active remembers nothing", false, {Where::PageA, Where::Address}, false, Where::Address, 1},
+        {"a window outside the view is not remembered", true, {Where::Address, Where::PageB}, false, Where::PageB, 1},
+        {"remembered window gone, focus inside the view stays", true, {Where::PageA, Where::PageB}, true,
+         Where::PageB, 0},
+        {"remembered window gone, focus outside: the page", true, {Where::PageA, Where::Address}, true,
+         Where::Address, 1},
+    };
+    for (const Case& c : cases) {
+        CBrowserFrame* pFrame = OpenFrame();
+        ASSERT_NE(pFrame, nullptr) << c.name;
+        std::shared_ptr<StandInControl> control = m_pFactory->Last();
+        control->SetDocument(true);
+        CChildView& view = pFrame->m_wndView;
+        ::SetForegroundWindow(pFrame->m_hWnd);
+        // Two windows of the page inside the view, as a document's windows are.
+        HWND hPageA = ::CreateWindowExW(0, L"STATIC", L"a", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, control->Window(),
+                                        nullptr, nullptr, nullptr);
+        HWND hPageB = ::CreateWindowExW(0, L"STATIC", L"b", WS_CHILD | WS_VISIBLE, 20, 0, 10, 10, control->Window(),
+                                        nullptr, nullptr, nullptr);
+        ASSERT_TRUE(hPageA && hPageB) << c.name;
+        auto hwndOf = [&](Where where) {
+            switch (where) {
+            case Where::View: return view.m_hWnd;
+            case Where::PageA: return hPageA;
+            case Where::PageB: return hPageB;
+            default: return pFrame->m_wndAddress.m_edit.m_hWnd;
+            }
+        };
+        theApp.m_pActiveView = c.bActiveWhileLeaving ? &view : nullptr;
+        ::SetFocus(view.m_hWnd);
+        ASSERT_EQ(::GetFocus(), view.m_hWnd) << c.name;
+        // Only the first move takes the focus away from the view itself.
+        for (Where where : c.moves) ::SetFocus(hwndOf(where));
+        if (c.bDestroyPageA) ::DestroyWindow(hPageA);
+        theApp.m_pActiveView = &view;
+        control->ClearCalls();
+
+        view.RestoreFocus();
+
+        EXPECT_EQ(::GetFocus(), hwndOf(c.focusAfter)) << c.name;
+        EXPECT_EQ(control->CountCalls("Window.focus"), c.nPageFocused) << c.name;
+        theApp.m_pActiveView = nullptr;
+        pFrame->DestroyWindow();
+    }
+}
+
 // The whole program, with the stand-in as every window's control.
 TEST_F(ChildViewTest, APageClosingItsWindowClosesTheFrameAndTheLastOneEndsTheProgram)
 {
