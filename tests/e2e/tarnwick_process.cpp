@@ -36,9 +36,9 @@ std::wstring TarnwickProcess::ProgramPath()
     return path;
 }
 
-TarnwickProcess::TarnwickProcess(const std::wstring& arguments)
+TarnwickProcess::TarnwickProcess(const std::wstring& arguments, const std::wstring& programPath)
 {
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+    std::wstring commandLine = L"\"" + programPath + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     wchar_t szTempDir[MAX_PATH] = {};
     wchar_t szTempFile[MAX_PATH] = {};
