@@ -93,6 +93,9 @@ TEST(DialogTest, EndsWithTheButtonOrKeyThatClosedIt)
 
 TEST(DialogTest, OwnerIsDisabledWhileItRunsThenEnabledAndActive)
 {
+    // Another window the system could activate when the dialog goes.
+    CWnd bystander;
+    bystander.CreateEx(0, nullptr, L"bystander", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 200, nullptr, nullptr);
     CTestFrame frame;
     CProbeDialog dlg(&frame.m_wndChild);
     Script script({
@@ -109,6 +112,7 @@ TEST(DialogTest, OwnerIsDisabledWhileItRunsThenEnabledAndActive)
     EXPECT_TRUE(::IsWindowEnabled(frame.m_hWnd));
     EXPECT_EQ(::GetActiveWindow(), frame.m_hWnd);
     frame.DestroyWindow();
+    bystander.DestroyWindow();
 }
 
 TEST(DialogTest, WithoutParentTheMainWindowOwnsIt)
