@@ -1,4 +1,5 @@
 #include "tarnwick_app.h"
+#include "about_dlg.h"
 #include "main_frame.h"
 #include "../res/resource.h"
 
@@ -18,6 +19,7 @@ void TranslateFault(unsigned int nCode, EXCEPTION_POINTERS*)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTarnwickApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
@@ -68,6 +70,12 @@ BOOL CTarnwickApp::PumpMessage()
 int CTarnwickApp::ExitInstance()
 {
     return CWinApp::ExitInstance();
+}
+
+void CTarnwickApp::OnAppAbout()
+{
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
 }
 
 void CTarnwickApp::ReadCommandLine(LPCWSTR lpszCmdLine, int argc, const wchar_t* const* argv)

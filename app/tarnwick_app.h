@@ -23,6 +23,9 @@ public:
     BOOL PumpMessage() override;
     int ExitInstance() override;
 
+    // Commands
+    afx_msg void OnAppAbout();
+
     COccManagerEx m_occManager;
     CChildView* m_pActiveView = nullptr;  // view of the most recently activated browser frame; not owned, null once destroyed
     CString m_strExeName;                 // file name and extension of the running executable

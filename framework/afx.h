@@ -17,6 +17,7 @@
 #include "edit.h"
 #include "base_pane.h"
 #include "frame_wnd_ex.h"
+#include "dialog.h"
 #include "mfc_status_bar.h"
 #include "mfc_menu_bar.h"
 #include "mfc_popup_menu.h"

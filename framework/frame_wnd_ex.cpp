@@ -5,6 +5,28 @@
 #include "mfc_tool_bar.h"
 
 #include <algorithm>
+#include <utility>
+
+namespace {
+thread_local CFrameWndEx* t_pRoutingFrame = nullptr;
+
+// Restores the outer routing frame however the handler ends: a fault unwinds through here.
+class CPushRoutingFrame {
+public:
+    explicit CPushRoutingFrame(CFrameWndEx* pFrame) : m_pOuter(std::exchange(t_pRoutingFrame, pFrame)) {}
+    ~CPushRoutingFrame() { t_pRoutingFrame = m_pOuter; }
+    CPushRoutingFrame(const CPushRoutingFrame&) = delete;
+    CPushRoutingFrame& operator=(const CPushRoutingFrame&) = delete;
+
+private:
+    CFrameWndEx* m_pOuter;
+};
+}  // namespace
+
+CFrameWndEx* AfxGetRoutingFrame()
+{
+    return t_pRoutingFrame;
+}
 
 IMPLEMENT_DYNAMIC(CFrameWndEx, CObject)
 
@@ -105,6 +127,7 @@ BOOL CFrameWndEx::ProcessMenuKey(MSG* pMsg)
 
 BOOL CFrameWndEx::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
+    CPushRoutingFrame push(this);
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
     CWinApp* pApp = AfxGetApp();
     return pApp && pApp->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);

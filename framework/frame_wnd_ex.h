@@ -69,3 +69,7 @@ protected:
     HACCEL m_hAccelTable = nullptr;  // loaded with the frame; owned
     DWORD m_dwFrameStyle = 0;        // FWS_ styles given to LoadFrame
 };
+
+// The frame whose OnCmdMsg is routing the command being handled, or null: windows a handler
+// opens without an owner of their own go in front of it.
+CFrameWndEx* AfxGetRoutingFrame();

@@ -5,6 +5,7 @@
 
 // Resources
 #define IDR_MAINFRAME                   128
+#define IDD_OPTIONS                     140
 #define IDR_BACK_MENU                   141
 #define IDR_FORWARD_MENU                142
 #define IDB_TOOLBAR_COLD                146
@@ -12,6 +13,7 @@
 #define IDB_MENU_IMAGES                 148
 #define IDB_MENU_IMAGES_16              149
 #define IDB_APP_IMAGES                  151
+#define IDD_ABOUTBOX                    32771
 
 // Resource types
 #define RT_TOOLBAR_ID                   241     // AFX_RT_TOOLBAR as a number, which the resource script needs
@@ -27,6 +29,13 @@
 
 // Child windows
 #define IDC_ADDRESS_BOX                 0xE803  // the frame's address combo, beside the framework's bar ids
+
+// Dialog controls
+#define IDC_RUN_CMD                     1001
+#define IDC_COMPAT_NOTE                 1003
+#define IDC_RUN_REGEDIT                 1004
+#define IDC_COMPAT_DETAIL               1005
+#define IDC_FORCE_COMPAT_MODE           1006
 
 // Status-bar indicators
 #define ID_INDICATOR_ICON               1250

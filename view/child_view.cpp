@@ -1,4 +1,5 @@
 #include "child_view.h"
+#include "../app/dlg_setting.h"
 #include "../app/tarnwick_app.h"
 #include "../frame/browser_frame.h"
 #include "editable_focus.h"
@@ -59,6 +60,7 @@ BEGIN_MESSAGE_MAP(CChildView, CWnd)
     ON_COMMAND(ID_PAGE_PASTE, OnPagePaste)
     ON_UPDATE_COMMAND_UI(ID_PAGE_PASTE, OnUpdatePageCutPaste)
     ON_COMMAND(ID_PAGE_SELECT_ALL, OnPageSelectAll)
+    ON_COMMAND(ID_TOOLS_OPTIONS, OnToolsOptions)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CChildView, CWnd)
@@ -446,4 +448,10 @@ void CChildView::OnPageSelectAll()
 void CChildView::OnUpdatePageCutPaste(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(AddressEditWithFocus() || PageHasEditableFocus());
+}
+
+void CChildView::OnToolsOptions()
+{
+    DlgSetting dlgSetting(this);
+    dlgSetting.DoModal();
 }

@@ -92,6 +92,7 @@ protected:
     afx_msg void OnPagePaste();
     afx_msg void OnPageSelectAll();
     afx_msg void OnUpdatePageCutPaste(CCmdUI* pCmdUI);
+    afx_msg void OnToolsOptions();
     DECLARE_MESSAGE_MAP()
     DECLARE_EVENTSINK_MAP()
 

@@ -23,6 +23,12 @@ LoopbackListener::~LoopbackListener()
 
 std::string LoopbackListener::FirstRequestLine(int nTimeoutSeconds)
 {
+    std::string request = FirstRequest(nTimeoutSeconds);
+    return request.substr(0, request.find("\r\n"));
+}
+
+std::string LoopbackListener::FirstRequest(int nTimeoutSeconds)
+{
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_socket, &readable);
@@ -32,11 +38,11 @@ std::string LoopbackListener::FirstRequestLine(int nTimeoutSeconds)
     std::string received;
     char buffer[512];
     int n;
-    while (received.find("\r\n") == std::string::npos && (n = ::recv(client, buffer, sizeof(buffer), 0)) > 0) {
+    while (received.find("\r\n\r\n") == std::string::npos && (n = ::recv(client, buffer, sizeof(buffer), 0)) > 0) {
         received.append(buffer, static_cast<size_t>(n));
     }
     const char kReply[] = "HTTP/1.0 204 No Content\r\nContent-Length: 0\r\n\r\n";
     ::send(client, kReply, sizeof(kReply) - 1, 0);
     ::closesocket(client);
-    return received.substr(0, received.find("\r\n"));
+    return received.substr(0, received.find("\r\n\r\n"));
 }

@@ -13,6 +13,8 @@ public:
     int port() const { return m_nPort; }
     // Waits for one connection and returns the first line it sends; empty on time-out.
     std::string FirstRequestLine(int nTimeoutSeconds);
+    // Waits for one connection and returns its request line and headers; empty on time-out.
+    std::string FirstRequest(int nTimeoutSeconds);
 
 private:
     SOCKET m_socket = INVALID_SOCKET;

@@ -36,9 +36,7 @@ std::wstring TarnwickProcess::ProgramPath()
     return path;
 }
 
-TarnwickProcess::TarnwickProcess(const std::wstring& arguments) : TarnwickProcess(ProgramPath(), arguments) {}
-
-TarnwickProcess::TarnwickProcess(const std::wstring& programPath, const std::wstring& arguments)
+TarnwickProcess::TarnwickProcess(const std::wstring& arguments, const std::wstring& programPath)
 {
     std::wstring commandLine = L"\"" + programPath + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;

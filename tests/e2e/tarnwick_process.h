@@ -8,9 +8,9 @@
 // the window system only. The process is killed if a test leaves it running.
 class TarnwickProcess {
 public:
-    explicit TarnwickProcess(const std::wstring& arguments);
-    // The same for another copy of the program, such as an installed one.
-    TarnwickProcess(const std::wstring& programPath, const std::wstring& arguments);
+    explicit TarnwickProcess(const std::wstring& arguments) : TarnwickProcess(arguments, ProgramPath()) {}
+    // The program at another path, e.g. a copy under another file name.
+    TarnwickProcess(const std::wstring& arguments, const std::wstring& programPath);
     ~TarnwickProcess();
     TarnwickProcess(const TarnwickProcess&) = delete;
     TarnwickProcess& operator=(const TarnwickProcess&) = delete;

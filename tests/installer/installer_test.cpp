@@ -111,7 +111,7 @@ TEST(InstallerTest, SilentInstallStartsTheProgramAndSilentUninstallLeavesNothing
     EXPECT_EQ(CompatValue(), kCompatModeOn);
 
     {
-        TarnwickProcess installed(program, L"about:blank /normal");
+        TarnwickProcess installed(L"about:blank /normal", program);
         ASSERT_TRUE(installed.WaitForBrowserWindows(1));
         ::PostMessageW(installed.BrowserWindows()[0], WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(installed.WaitForExit(), 0);

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <set>
 #include <span>
 #include <string>
@@ -74,6 +75,23 @@ public:
         std::wstring text;
         for (WORD n = Word(); n > 0 && !m_bOverran; --n) text += static_cast<wchar_t>(Word());
         return text;
+    }
+    DWORD DWord()
+    {
+        DWORD low = Word();
+        return low | static_cast<DWORD>(Word()) << 16;
+    }
+    // A name or an ordinal (0xFFFF then the number, given as "#number"); empty when absent.
+    std::wstring NameOrOrdinal()
+    {
+        WORD first = Word();
+        if (first == 0) return {};
+        if (first == 0xFFFF) return L"#" + std::to_wstring(Word());
+        return static_cast<wchar_t>(first) + ZeroTerminated();
+    }
+    void AlignToDWord()
+    {
+        if (m_pos % 4) Word();
     }
     bool AtEnd() const { return m_pos == m_bytes.size(); }
     bool Overran() const { return m_bOverran; }
@@ -349,8 +367,126 @@ TEST(ResourcesTest, EachResourceIsStoredInItsLanguages)
         {"icon", RT_GROUP_ICON, IDR_MAINFRAME, {kJapanese}},
         {"version", RT_VERSION, VS_VERSION_INFO, {kJapanese}},
         {"manifest", RT_MANIFEST, 1, {kJapanese}},
+        {"options dialog", RT_DIALOG, IDD_OPTIONS, {kJapanese}},
+        {"about box", RT_DIALOG, IDD_ABOUTBOX, {kJapanese}},
     };
     for (const LanguageCase& c : cases) EXPECT_EQ(ResourceLanguages(c.type, c.id), c.langs) << c.name;
+}
+
+// One control of a dialog template; its ordinal classes are spelt "#128" (button) and "#130" (static).
+struct DialogItem {
+    DWORD id;
+    std::wstring windowClass;
+    DWORD style;  // WS_CHILD | WS_VISIBLE left out: every control has them
+    short x, y, cx, cy;
+    std::wstring text;  // "#128" for icon 128
+
+    bool operator==(const DialogItem&) const = default;
+};
+
+void PrintTo(const DialogItem& item, std::ostream* os)
+{
+    *os << "{id " << static_cast<int>(item.id) << ", class " << testing::PrintToString(item.windowClass) << ", style 0x"
+        << std::hex << item.style << std::dec << ", " << item.x << "," << item.y << " " << item.cx << "x" << item.cy
+        << ", text " << testing::PrintToString(item.text) << "}";
+}
+
+struct DialogTemplate {
+    DWORD style;
+    short cx, cy;
+    std::wstring caption;
+    WORD pointSize;
+    std::wstring typeface;
+    std::vector<DialogItem> items;  // in template order, which is the tab order
+};
+
+constexpr DWORD kStatic = 0;        // SS_LEFT
+constexpr DWORD kNoId = 0xFFFF'FFFF;  // -1 in an extended template
+const std::wstring kButtonClass = L"#128";
+const std::wstring kStaticClass = L"#130";
+
+const DialogTemplate kOptionsDialog = {
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 251, 221, L"Tarnwick Options", 10,
+    L"MS UI Gothic",
+    {
+        {IDOK, kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, 139, 200, 50, 14, L"OK"},
+        {IDCANCEL, kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 193, 200, 50, 14, L"Cancel"},
+        {IDC_FORCE_COMPAT_MODE, kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, 7, 12, 177, 14, L""},
+        {IDC_COMPAT_NOTE, kStaticClass, kStatic | WS_BORDER | WS_GROUP, 7, 30, 235, 54, L""},
+        {IDC_COMPAT_DETAIL, kStaticClass, kStatic | WS_BORDER | WS_GROUP, 7, 87, 235, 105, L""},
+    },
+};
+
+const DialogTemplate kAboutBox = {
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 257, 83, L"About Tarnwick", 9, L"MS UI Gothic",
+    {
+        {kNoId, kStaticClass, SS_ICON, 12, 9, 20, 20, L"#128"},
+        {kNoId, kStaticClass, kStatic | SS_NOPREFIX | WS_GROUP, 40, 10, 144, 8,
+         L"Tarnwick, a shell around the browser control"},
+        {IDOK, kButtonClass, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 200, 7, 50, 14, L"OK"},
+        {IDC_RUN_CMD, kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 11, 58, 80, 14, L"cmd.exe"},
+        {IDC_RUN_REGEDIT, kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 97, 58, 83, 14, L"Regedit.exe"},
+        {kNoId, kButtonClass, BS_GROUPBOX, 7, 46, 243, 30, L"Debug Tools"},
+        {kNoId, kStaticClass, kStatic | SS_NOPREFIX | WS_GROUP, 40, 21, 119, 8, L"Version 2.6.1.0"},
+    },
+};
+
+TEST(ResourcesTest, DialogTemplatesHoldTheirControlsInTabOrder)
+{
+    struct DialogCase {
+        const char* name;
+        UINT id;
+        const DialogTemplate& expected;
+    };
+    const DialogCase cases[] = {
+        {"options dialog", IDD_OPTIONS, kOptionsDialog},
+        {"about box", IDD_ABOUTBOX, kAboutBox},
+    };
+    for (const DialogCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        WordReader reader(ResourceBytes(RT_DIALOG, c.id, kJapanese));
+        EXPECT_EQ(reader.Word(), 1) << "an extended template";
+        EXPECT_EQ(reader.Word(), 0xFFFF);
+        EXPECT_EQ(reader.DWord(), 0u) << "help id";
+        EXPECT_EQ(reader.DWord(), 0u) << "extended style";
+        EXPECT_EQ(reader.DWord(), c.expected.style);
+        WORD nItems = reader.Word();
+        const short position[] = {static_cast<short>(reader.Word()), static_cast<short>(reader.Word())};
+        EXPECT_EQ(position[0], 0);
+        EXPECT_EQ(position[1], 0);
+        EXPECT_EQ(static_cast<short>(reader.Word()), c.expected.cx);
+        EXPECT_EQ(static_cast<short>(reader.Word()), c.expected.cy);
+        EXPECT_EQ(reader.NameOrOrdinal(), L"") << "no menu";
+        EXPECT_EQ(reader.NameOrOrdinal(), L"") << "the system's dialog class";
+        EXPECT_EQ(reader.ZeroTerminated(), c.expected.caption);
+        EXPECT_EQ(reader.Word(), c.expected.pointSize);
+        EXPECT_EQ(reader.Word(), FW_DONTCARE) << "weight";
+        EXPECT_EQ(reader.Word(), 0x0100) << "not italic, character set 1";
+        EXPECT_EQ(reader.ZeroTerminated(), c.expected.typeface);
+
+        std::vector<DialogItem> items;
+        for (WORD i = 0; i < nItems && !reader.Overran(); ++i) {
+            reader.AlignToDWord();
+            EXPECT_EQ(reader.DWord(), 0u) << "help id of item " << i;
+            EXPECT_EQ(reader.DWord(), 0u) << "extended style of item " << i;
+            DialogItem item{};
+            DWORD style = reader.DWord();
+            EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE)) << "item " << i;
+            item.style = style & ~(WS_CHILD | WS_VISIBLE);
+            item.x = static_cast<short>(reader.Word());
+            item.y = static_cast<short>(reader.Word());
+            item.cx = static_cast<short>(reader.Word());
+            item.cy = static_cast<short>(reader.Word());
+            item.id = reader.DWord();
+            item.windowClass = reader.NameOrOrdinal();
+            item.text = reader.NameOrOrdinal();
+            EXPECT_EQ(reader.Word(), 0) << "no creation data for item " << i;
+            items.push_back(item);
+        }
+        EXPECT_FALSE(reader.Overran());
+        EXPECT_TRUE(reader.AtEnd());
+        EXPECT_EQ(items, c.expected.items);
+    }
 }
 
 TEST(ResourcesTest, ToolbarListsTheFiveNavigationButtons)
