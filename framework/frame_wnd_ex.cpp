@@ -69,7 +69,9 @@ BOOL CFrameWndEx::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParen
     m_dwFrameStyle = dwDefaultStyle & FWS_ADDTOTITLE;
     BOOL bCreated = CreateEx(0, nullptr, strTitle, dwDefaultStyle & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->m_hWnd : nullptr, hMenu);
-    if (!bCreated && hMenu) ::DestroyMenu(hMenu);  // a window that never existed did not take the menu
+    // A window refused before it existed never took the menu; one whose creation failed later destroyed it
+    // with itself, or its menu bar did: user handles are not reused, so IsMenu tells the cases apart.
+    if (!bCreated && hMenu && ::IsMenu(hMenu)) ::DestroyMenu(hMenu);
     return bCreated;
 }
 
