@@ -2,19 +2,12 @@
 #include "../framework/afx.h"
 
 // The one ambient property the browser customises: the download-control
-// flags. Held by value in the view, which owns its lifetime: AddRef and
-// Release return constants and never delete.
-class AmbientProps1 : public IDispatch {
+// flags. Held by value in the view and reached only through its site.
+class AmbientProps1 : public CByValueUnknown<IDispatch> {
 public:
     AmbientProps1() = default;
     virtual ~AmbientProps1() = default;
-    AmbientProps1(const AmbientProps1&) = delete;
-    AmbientProps1& operator=(const AmbientProps1&) = delete;
 
-    // IUnknown
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
     // IDispatch
     STDMETHOD(GetTypeInfoCount)(UINT* pctinfo) override;
     STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;

@@ -15,10 +15,6 @@ bool IsLibraryString(HMODULE hLibrary, UINT nID, LPCWSTR lpszText)
 
 }  // namespace
 
-STDMETHODIMP CDocHostShowUI::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
-STDMETHODIMP_(ULONG) CDocHostShowUI::AddRef() { return 1; }
-STDMETHODIMP_(ULONG) CDocHostShowUI::Release() { return 0; }
-
 STDMETHODIMP CDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR lpstrText, LPOLESTR lpstrCaption, DWORD dwType,
                                          LPOLESTR, DWORD, LRESULT* plResult)
 {

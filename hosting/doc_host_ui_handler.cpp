@@ -1,10 +1,6 @@
 #include "doc_host_ui_handler.h"
 #include "../app/tarnwick_app.h"
 
-STDMETHODIMP CDocHostUIHandler::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
-STDMETHODIMP_(ULONG) CDocHostUIHandler::AddRef() { return 1; }
-STDMETHODIMP_(ULONG) CDocHostUIHandler::Release() { return 0; }
-
 STDMETHODIMP CDocHostUIHandler::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return E_NOTIMPL; }
 
 STDMETHODIMP CDocHostUIHandler::GetHostInfo(DOCHOSTUIINFO* pInfo)

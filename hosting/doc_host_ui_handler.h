@@ -6,19 +6,13 @@
 
 // The view's answers to the control's host-UI questions: the host flags and
 // the script external object; everything else is declined (E_NOTIMPL, nothing
-// written) so the control's own behaviour applies. Owned by the view: the
-// count is constant and never deletes.
-class CDocHostUIHandler : public IDocHostUIHandler {
+// written) so the control's own behaviour applies. Held by value in the
+// view and reached only through its site.
+class CDocHostUIHandler : public CByValueUnknown<IDocHostUIHandler> {
 public:
     CDocHostUIHandler() = default;
     virtual ~CDocHostUIHandler() = default;
-    CDocHostUIHandler(const CDocHostUIHandler&) = delete;
-    CDocHostUIHandler& operator=(const CDocHostUIHandler&) = delete;
 
-    // IUnknown
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
     // IDocHostUIHandler
     STDMETHOD(ShowContextMenu)(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved, IDispatch* pdispReserved) override;
     STDMETHOD(GetHostInfo)(DOCHOSTUIINFO* pInfo) override;

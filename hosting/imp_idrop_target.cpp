@@ -15,26 +15,6 @@ bool FetchAndDiscard(COleDataObject& dataObject, CLIPFORMAT cfFormat)
 
 }  // namespace
 
-STDMETHODIMP CImpIDropTarget::QueryInterface(REFIID riid, void** ppvObject)
-{
-    if (!ppvObject) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDropTarget)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IDropTarget*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CImpIDropTarget::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) CImpIDropTarget::Release()
-{
-    return static_cast<ULONG>(::InterlockedDecrement(&m_cRef));
-}
-
 STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD*) { return S_OK; }
 STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
 STDMETHODIMP CImpIDropTarget::DragLeave() { return S_OK; }

@@ -31,8 +31,18 @@ TEST(AmbientProps1Test, SetWithoutControlStoresAndNotifiesNobody)
     EXPECT_EQ(props.GetDLControl(&dw), S_OK);
     EXPECT_EQ(dw, 0x10u);
     EXPECT_EQ(props.NotifyAmbientChange(DISPID_AMBIENT_DLCONTROL), 0);
+}
+
+TEST(AmbientProps1Test, ReachedOnlyThroughTheSiteWithAConstantCount)
+{
+    AmbientProps1 props;
+    void* p = reinterpret_cast<void*>(1);
+    EXPECT_EQ(props.QueryInterface(IID_IDispatch, &p), E_NOTIMPL);
+    EXPECT_EQ(p, reinterpret_cast<void*>(1));  // nothing written
     EXPECT_EQ(props.QueryInterface(IID_IDispatch, nullptr), E_NOTIMPL);
     EXPECT_EQ(props.AddRef(), 1u);
+    EXPECT_EQ(props.AddRef(), 1u);
+    EXPECT_EQ(props.Release(), 0u);
     EXPECT_EQ(props.Release(), 0u);
 }
 

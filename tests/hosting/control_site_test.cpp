@@ -5,6 +5,13 @@
 
 namespace {
 
+// The count of a counted object, read through its own AddRef and Release.
+LONG CountOf(IUnknown* pUnknown)
+{
+    pUnknown->AddRef();
+    return static_cast<LONG>(pUnknown->Release());
+}
+
 using ControlSiteTest = HostedViewTest;
 
 VARIANT AmbientOf(StandInControl& control, DISPID dispid, HRESULT* phr)
@@ -134,13 +141,13 @@ TEST_F(ControlSiteTest, EveryViewHandsOutTheOneExternalObject)
     ASSERT_NE(OpenFrame(), nullptr);
     std::shared_ptr<StandInControl> second = m_pFactory->Last();
     ASSERT_NE(first, second);
-    LONG nBefore = theApp.m_external.m_cRef;
+    LONG nBefore = CountOf(&theApp.m_external);
     IDispatch* pFirst = nullptr;
     IDispatch* pSecond = nullptr;
     EXPECT_EQ(first->GetExternal(&pFirst), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 1);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 1);
     EXPECT_EQ(second->GetExternal(&pSecond), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 2);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 2);
     EXPECT_EQ(pFirst, pSecond);
     EXPECT_EQ(pFirst, static_cast<IDispatch*>(&theApp.m_external));
     pFirst->Release();

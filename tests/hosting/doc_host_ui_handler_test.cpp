@@ -5,6 +5,13 @@
 
 namespace {
 
+// The count of a counted object, read through its own AddRef and Release.
+LONG CountOf(IUnknown* pUnknown)
+{
+    pUnknown->AddRef();
+    return static_cast<LONG>(pUnknown->Release());
+}
+
 TEST(DocHostUIHandlerTest, HostInfoCarriesTheFlagsAndLeavesTheStringsAlone)
 {
     CDocHostUIHandler handler;
@@ -25,13 +32,13 @@ TEST(DocHostUIHandlerTest, HostInfoCarriesTheFlagsAndLeavesTheStringsAlone)
 TEST(DocHostUIHandlerTest, EveryViewGetsTheOneExternalObjectWithAReferenceEach)
 {
     CDocHostUIHandler first, second;
-    LONG nBefore = theApp.m_external.m_cRef;
+    LONG nBefore = CountOf(&theApp.m_external);
     IDispatch* pFirst = nullptr;
     IDispatch* pSecond = nullptr;
     EXPECT_EQ(first.GetExternal(&pFirst), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 1);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 1);
     EXPECT_EQ(second.GetExternal(&pSecond), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 2);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 2);
     EXPECT_EQ(pFirst, static_cast<IDispatch*>(&theApp.m_external));
     EXPECT_EQ(pSecond, pFirst);
     EXPECT_EQ(first.GetExternal(nullptr), E_POINTER);

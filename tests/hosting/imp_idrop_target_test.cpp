@@ -81,4 +81,22 @@ TEST(ImpIDropTargetTest, DropFetchesTheFirstOfTextFilesAndShortcutAndKeepsTheSou
     }
 }
 
+TEST(ImpIDropTargetTest, OnlyUnknownAndDropTargetAreHandedOutAndTheCountNeverDeletes)
+{
+    CImpIDropTarget target;
+    void* p = reinterpret_cast<void*>(1);
+    EXPECT_EQ(target.QueryInterface(IID_IDataObject, &p), E_NOINTERFACE);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_EQ(target.QueryInterface(IID_IDropTarget, nullptr), E_POINTER);
+    EXPECT_EQ(target.QueryInterface(IID_IDropTarget, &p), S_OK);
+    EXPECT_EQ(p, static_cast<IDropTarget*>(&target));
+    EXPECT_EQ(target.QueryInterface(IID_IUnknown, &p), S_OK);
+    EXPECT_EQ(p, static_cast<IUnknown*>(&target));
+    EXPECT_EQ(target.AddRef(), 3u);
+    EXPECT_EQ(target.Release(), 2u);
+    EXPECT_EQ(target.Release(), 1u);
+    EXPECT_EQ(target.Release(), 0u);
+    EXPECT_EQ(target.Release(), static_cast<ULONG>(-1));  // still alive: the owner decides
+}
+
 }  // namespace
