@@ -27,9 +27,10 @@ STDMETHODIMP CDocHostUIHandler::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL
 STDMETHODIMP CDocHostUIHandler::TranslateAccelerator(LPMSG, const GUID*, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CDocHostUIHandler::GetOptionKeyPath(LPOLESTR*, DWORD) { return E_NOTIMPL; }
 
-STDMETHODIMP CDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget**)
+STDMETHODIMP CDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget** ppDropTarget)
 {
-    // No replacement: the control keeps its own drop handling.
+    // A caller that trusts S_OK must find no target rather than whatever its variable held.
+    if (ppDropTarget) *ppDropTarget = nullptr;
     return S_OK;
 }
 

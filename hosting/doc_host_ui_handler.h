@@ -26,6 +26,7 @@ public:
     STDMETHOD(ResizeBorder)(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) override;
     STDMETHOD(TranslateAccelerator)(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) override;
     STDMETHOD(GetOptionKeyPath)(LPOLESTR* pchKey, DWORD dw) override;
+    // No replacement: S_OK with null, so the control keeps its own drop handling.
     STDMETHOD(GetDropTarget)(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) override;
     STDMETHOD(GetExternal)(IDispatch** ppDispatch) override;
     STDMETHOD(TranslateUrl)(DWORD dwTranslate, OLECHAR* pchURLIn, OLECHAR** ppchURLOut) override;

@@ -13,14 +13,31 @@ bool FetchAndDiscard(COleDataObject& dataObject, CLIPFORMAT cfFormat)
     return true;
 }
 
+// The one effect this target ever reports.
+void RefuseEffect(DWORD* pdwEffect)
+{
+    if (pdwEffect) *pdwEffect = DROPEFFECT_NONE;
+}
+
 }  // namespace
 
-STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD*) { return S_OK; }
-STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
+STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD* pdwEffect)
+{
+    RefuseEffect(pdwEffect);
+    return S_OK;
+}
+
+STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD* pdwEffect)
+{
+    RefuseEffect(pdwEffect);
+    return S_OK;
+}
+
 STDMETHODIMP CImpIDropTarget::DragLeave() { return S_OK; }
 
-STDMETHODIMP CImpIDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL, DWORD*)
+STDMETHODIMP CImpIDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL, DWORD* pdwEffect)
 {
+    RefuseEffect(pdwEffect);
     // Borrowed: the drag source's reference is neither added to nor released.
     COleDataObject dataObject;
     dataObject.Attach(pDataObj, FALSE);

@@ -67,11 +67,21 @@ TEST(DocHostUIHandlerTest, EverythingElseIsDeclinedWithoutWriting)
     EXPECT_EQ(handler.GetOptionKeyPath(&pszKey, 0), E_NOTIMPL);
     EXPECT_EQ(handler.TranslateUrl(0, nullptr, &pszUrlOut), E_NOTIMPL);
     EXPECT_EQ(handler.FilterDataObject(nullptr, &pDataOut), E_NOTIMPL);
-    EXPECT_EQ(handler.GetDropTarget(nullptr, &pTargetOut), S_OK);  // no replacement target
+    EXPECT_EQ(handler.GetDropTarget(nullptr, &pTargetOut), S_OK);
     EXPECT_EQ(pszKey, reinterpret_cast<LPOLESTR>(0x1));
     EXPECT_EQ(pszUrlOut, reinterpret_cast<OLECHAR*>(0x1));
     EXPECT_EQ(pDataOut, reinterpret_cast<IDataObject*>(0x1));
-    EXPECT_EQ(pTargetOut, reinterpret_cast<IDropTarget*>(0x1));
+}
+
+TEST(DocHostUIHandlerTest, NoReplacementDropTargetAndTheOutParameterSaysSo)
+{
+    CDocHostUIHandler handler;
+    CImpIDropTarget controlsOwn;
+    IDropTarget* pTargetOut = &controlsOwn;  // whatever the caller's variable held
+    EXPECT_EQ(handler.GetDropTarget(&controlsOwn, &pTargetOut), S_OK);
+    EXPECT_EQ(pTargetOut, nullptr);
+    EXPECT_EQ(handler.GetDropTarget(&controlsOwn, nullptr), S_OK);
+    EXPECT_EQ(CountOf(&controlsOwn), 0);  // the control's own target is not kept
 }
 
 }  // namespace

@@ -81,6 +81,31 @@ TEST(ImpIDropTargetTest, DropFetchesTheFirstOfTextFilesAndShortcutAndKeepsTheSou
     }
 }
 
+TEST(ImpIDropTargetTest, EveryDragIsAnsweredWithNoEffect)
+{
+    // A text editor offers a move and deletes the text when the target takes it.
+    const DWORD offers[] = {DROPEFFECT_MOVE, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, DROPEFFECT_LINK};
+    CImpIDropTarget target;
+    CRecordingDataObject source({CF_TEXT});
+    const POINTL pt{10, 10};
+    for (DWORD dwOffer : offers) {
+        DWORD dwEffect = dwOffer;
+        EXPECT_EQ(target.DragEnter(&source, MK_LBUTTON, pt, &dwEffect), S_OK);
+        EXPECT_EQ(dwEffect, static_cast<DWORD>(DROPEFFECT_NONE)) << "DragEnter offered " << dwOffer;
+        dwEffect = dwOffer;
+        EXPECT_EQ(target.DragOver(MK_LBUTTON | MK_SHIFT, pt, &dwEffect), S_OK);
+        EXPECT_EQ(dwEffect, static_cast<DWORD>(DROPEFFECT_NONE)) << "DragOver offered " << dwOffer;
+        dwEffect = dwOffer;
+        EXPECT_EQ(target.Drop(&source, 0, pt, &dwEffect), S_OK);
+        EXPECT_EQ(dwEffect, static_cast<DWORD>(DROPEFFECT_NONE)) << "Drop offered " << dwOffer;
+    }
+    // A null effect pointer is not written through.
+    EXPECT_EQ(target.DragEnter(&source, MK_LBUTTON, pt, nullptr), S_OK);
+    EXPECT_EQ(target.DragOver(MK_LBUTTON, pt, nullptr), S_OK);
+    EXPECT_EQ(target.DragLeave(), S_OK);
+    EXPECT_EQ(target.Drop(&source, 0, pt, nullptr), S_OK);
+}
+
 TEST(ImpIDropTargetTest, OnlyUnknownAndDropTargetAreHandedOutAndTheCountNeverDeletes)
 {
     CImpIDropTarget target;
