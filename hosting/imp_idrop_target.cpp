@@ -5,11 +5,10 @@ namespace {
 // Fetches one format and frees it at once; true when the data object supplied it.
 bool FetchAndDiscard(COleDataObject& dataObject, CLIPFORMAT cfFormat)
 {
-    HGLOBAL hData = dataObject.GetGlobalData(cfFormat);
+    CGlobalHandle hData(dataObject.GetGlobalData(cfFormat));
     if (!hData) return false;
     ::GlobalLock(hData);
     ::GlobalUnlock(hData);
-    ::GlobalFree(hData);
     return true;
 }
 
