@@ -17,13 +17,16 @@ public:
 
     // S_FALSE without writing while deferring to the container; else VT_I4 m_dwDLControl.
     virtual HRESULT GetAmbientDLControl(VARIANT* pvarResult);
+    // Stores the value and tells the control, when there is one, that it changed.
     virtual HRESULT SetDLControl(DWORD dwDLControl);
     virtual HRESULT GetDLControl(DWORD* pdwDLControl);
 
+    BOOL m_bDeferToContainer = 1;     // nonzero: decline, so the container's defaults apply
+    CComPtr<IDispatch> m_spControl;   // the control's automation object, notified of changes
+
+protected:
     // Tells the control that an ambient property changed; 0 when there is no control to tell.
     HRESULT NotifyAmbientChange(DISPID dispid);
 
-    BOOL m_bDeferToContainer = 1;     // nonzero: decline, so the container's defaults apply
     DWORD m_dwDLControl = 0x71;       // images, videos, background sounds and the low bit
-    CComPtr<IDispatch> m_spControl;   // the control's automation object, notified of changes
 };

@@ -34,5 +34,7 @@ public:
 
     CImpIDropTarget m_dropTarget;  // the target the view registers for its own window
     DWORD m_dwFlags = 0;           // DOCHOSTUIFLAG_ bits for GetHostInfo
+
+protected:
     DWORD m_dwDoubleClick = 0;     // DOCHOSTUIDBLCLK_DEFAULT
 };

@@ -6,6 +6,12 @@
 
 namespace {
 
+// The ambient object with its notification reachable.
+class CAmbientProbe : public AmbientProps1 {
+public:
+    using AmbientProps1::NotifyAmbientChange;
+};
+
 TEST(AmbientProps1Test, DefersUntilToldAndThenAnswers0x71)
 {
     AmbientProps1 props;
@@ -25,7 +31,7 @@ TEST(AmbientProps1Test, DefersUntilToldAndThenAnswers0x71)
 
 TEST(AmbientProps1Test, SetWithoutControlStoresAndNotifiesNobody)
 {
-    AmbientProps1 props;
+    CAmbientProbe props;
     EXPECT_EQ(props.SetDLControl(0x10), S_OK);
     DWORD dw = 0;
     EXPECT_EQ(props.GetDLControl(&dw), S_OK);
