@@ -30,6 +30,7 @@
 #include "ole.h"
 #include "se_translator.h"
 #include "com_ptr.h"
+#include "by_value_unknown.h"
 #include "handles.h"
 #include "event_sink_map.h"
 #include "ole_control_container.h"

@@ -121,6 +121,11 @@ struct KernelTraits {
     static Handle Empty() { return nullptr; }
     static void Release(Handle h) { ::CloseHandle(h); }
 };
+struct LibraryTraits {
+    using Handle = HMODULE;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::FreeLibrary(h); }
+};
 template <class T>
 struct GdiTraits {
     using Handle = T;
@@ -144,6 +149,7 @@ using CMenuHandle = CHandleT<afx_handles::MenuTraits>;
 using CFindHandle = CHandleT<afx_handles::FindTraits>;  // FindFirstFile's; empty is INVALID_HANDLE_VALUE
 using CRegKey = CHandleT<afx_handles::RegKeyTraits>;
 using CKernelHandle = CHandleT<afx_handles::KernelTraits>;
+using CLibraryHandle = CHandleT<afx_handles::LibraryTraits>;  // LoadLibrary's, never GetModuleHandle's
 using CFontHandle = CHandleT<afx_handles::GdiTraits<HFONT>>;
 using CBitmapHandle = CHandleT<afx_handles::GdiTraits<HBITMAP>>;
 using CMemDCHandle = CHandleT<afx_handles::MemDCTraits>;  // CreateCompatibleDC's

@@ -2,9 +2,6 @@
 
 #include <mshtmdid.h>
 
-STDMETHODIMP AmbientProps1::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
-STDMETHODIMP_(ULONG) AmbientProps1::AddRef() { return 1; }
-STDMETHODIMP_(ULONG) AmbientProps1::Release() { return 0; }
 STDMETHODIMP AmbientProps1::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
 STDMETHODIMP AmbientProps1::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 STDMETHODIMP AmbientProps1::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }

@@ -2,19 +2,12 @@
 #include "../framework/afx.h"
 
 // The one ambient property the browser customises: the download-control
-// flags. Held by value in the view, which owns its lifetime: AddRef and
-// Release return constants and never delete.
-class AmbientProps1 : public IDispatch {
+// flags. Held by value in the view and reached only through its site.
+class AmbientProps1 : public CByValueUnknown<IDispatch> {
 public:
     AmbientProps1() = default;
     virtual ~AmbientProps1() = default;
-    AmbientProps1(const AmbientProps1&) = delete;
-    AmbientProps1& operator=(const AmbientProps1&) = delete;
 
-    // IUnknown
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
     // IDispatch
     STDMETHOD(GetTypeInfoCount)(UINT* pctinfo) override;
     STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
@@ -24,13 +17,16 @@ public:
 
     // S_FALSE without writing while deferring to the container; else VT_I4 m_dwDLControl.
     virtual HRESULT GetAmbientDLControl(VARIANT* pvarResult);
+    // Stores the value and tells the control, when there is one, that it changed.
     virtual HRESULT SetDLControl(DWORD dwDLControl);
     virtual HRESULT GetDLControl(DWORD* pdwDLControl);
 
+    BOOL m_bDeferToContainer = 1;     // nonzero: decline, so the container's defaults apply
+    CComPtr<IDispatch> m_spControl;   // the control's automation object, notified of changes
+
+protected:
     // Tells the control that an ambient property changed; 0 when there is no control to tell.
     HRESULT NotifyAmbientChange(DISPID dispid);
 
-    BOOL m_bDeferToContainer = 1;     // nonzero: decline, so the container's defaults apply
     DWORD m_dwDLControl = 0x71;       // images, videos, background sounds and the low bit
-    CComPtr<IDispatch> m_spControl;   // the control's automation object, notified of changes
 };

@@ -15,18 +15,14 @@ bool IsLibraryString(HMODULE hLibrary, UINT nID, LPCWSTR lpszText)
 
 }  // namespace
 
-STDMETHODIMP CDocHostShowUI::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
-STDMETHODIMP_(ULONG) CDocHostShowUI::AddRef() { return 1; }
-STDMETHODIMP_(ULONG) CDocHostShowUI::Release() { return 0; }
-
 STDMETHODIMP CDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR lpstrText, LPOLESTR lpstrCaption, DWORD dwType,
                                          LPOLESTR, DWORD, LRESULT* plResult)
 {
     HMODULE hLibrary = ::GetModuleHandleW(kControlResourceLibrary);
-    bool bLoadedHere = false;
+    CLibraryHandle loadedHere;  // only a library this call loaded is let go again
     if (!hLibrary) {
-        hLibrary = ::LoadLibraryW(kControlResourceLibrary);
-        bLoadedHere = hLibrary != nullptr;
+        loadedHere.Reset(::LoadLibraryW(kControlResourceLibrary));
+        hLibrary = loadedHere;
     }
     bool bSuppressed = false;
     if (hLibrary && lpstrText) {
@@ -41,7 +37,6 @@ STDMETHODIMP CDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR lpstrText, LPOLESTR
         int nResult = ::MessageBoxW(hwnd, lpstrText, lpstrCaption, dwType);
         if (plResult) *plResult = nResult;
     }
-    if (bLoadedHere) ::FreeLibrary(hLibrary);
     // Offered here, so the control never shows a box of its own.
     return S_OK;
 }

@@ -1,10 +1,6 @@
 #include "doc_host_ui_handler.h"
 #include "../app/tarnwick_app.h"
 
-STDMETHODIMP CDocHostUIHandler::QueryInterface(REFIID, void**) { return E_NOTIMPL; }
-STDMETHODIMP_(ULONG) CDocHostUIHandler::AddRef() { return 1; }
-STDMETHODIMP_(ULONG) CDocHostUIHandler::Release() { return 0; }
-
 STDMETHODIMP CDocHostUIHandler::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return E_NOTIMPL; }
 
 STDMETHODIMP CDocHostUIHandler::GetHostInfo(DOCHOSTUIINFO* pInfo)
@@ -31,9 +27,10 @@ STDMETHODIMP CDocHostUIHandler::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL
 STDMETHODIMP CDocHostUIHandler::TranslateAccelerator(LPMSG, const GUID*, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CDocHostUIHandler::GetOptionKeyPath(LPOLESTR*, DWORD) { return E_NOTIMPL; }
 
-STDMETHODIMP CDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget**)
+STDMETHODIMP CDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget** ppDropTarget)
 {
-    // No replacement: the control keeps its own drop handling.
+    // A caller that trusts S_OK must find no target rather than whatever its variable held.
+    if (ppDropTarget) *ppDropTarget = nullptr;
     return S_OK;
 }
 

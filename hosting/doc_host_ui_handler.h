@@ -6,19 +6,13 @@
 
 // The view's answers to the control's host-UI questions: the host flags and
 // the script external object; everything else is declined (E_NOTIMPL, nothing
-// written) so the control's own behaviour applies. Owned by the view: the
-// count is constant and never deletes.
-class CDocHostUIHandler : public IDocHostUIHandler {
+// written) so the control's own behaviour applies. Held by value in the
+// view and reached only through its site.
+class CDocHostUIHandler : public CByValueUnknown<IDocHostUIHandler> {
 public:
     CDocHostUIHandler() = default;
     virtual ~CDocHostUIHandler() = default;
-    CDocHostUIHandler(const CDocHostUIHandler&) = delete;
-    CDocHostUIHandler& operator=(const CDocHostUIHandler&) = delete;
 
-    // IUnknown
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
     // IDocHostUIHandler
     STDMETHOD(ShowContextMenu)(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved, IDispatch* pdispReserved) override;
     STDMETHOD(GetHostInfo)(DOCHOSTUIINFO* pInfo) override;
@@ -32,6 +26,7 @@ public:
     STDMETHOD(ResizeBorder)(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) override;
     STDMETHOD(TranslateAccelerator)(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) override;
     STDMETHOD(GetOptionKeyPath)(LPOLESTR* pchKey, DWORD dw) override;
+    // No replacement: S_OK with null, so the control keeps its own drop handling.
     STDMETHOD(GetDropTarget)(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) override;
     STDMETHOD(GetExternal)(IDispatch** ppDispatch) override;
     STDMETHOD(TranslateUrl)(DWORD dwTranslate, OLECHAR* pchURLIn, OLECHAR** ppchURLOut) override;
@@ -39,5 +34,7 @@ public:
 
     CImpIDropTarget m_dropTarget;  // the target the view registers for its own window
     DWORD m_dwFlags = 0;           // DOCHOSTUIFLAG_ bits for GetHostInfo
+
+protected:
     DWORD m_dwDoubleClick = 0;     // DOCHOSTUIDBLCLK_DEFAULT
 };

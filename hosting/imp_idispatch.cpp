@@ -8,26 +8,6 @@ constexpr const wchar_t* kMethodNames[] = {L"AddFavorite", L"ShowBrowserUI", L"m
 
 }  // namespace
 
-STDMETHODIMP CImpIDispatch::QueryInterface(REFIID riid, void** ppvObject)
-{
-    if (!ppvObject) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CImpIDispatch::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) CImpIDispatch::Release()
-{
-    return static_cast<ULONG>(::InterlockedDecrement(&m_cRef));
-}
-
 STDMETHODIMP CImpIDispatch::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
 STDMETHODIMP CImpIDispatch::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 

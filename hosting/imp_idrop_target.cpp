@@ -5,42 +5,38 @@ namespace {
 // Fetches one format and frees it at once; true when the data object supplied it.
 bool FetchAndDiscard(COleDataObject& dataObject, CLIPFORMAT cfFormat)
 {
-    HGLOBAL hData = dataObject.GetGlobalData(cfFormat);
+    CGlobalHandle hData(dataObject.GetGlobalData(cfFormat));
     if (!hData) return false;
     ::GlobalLock(hData);
     ::GlobalUnlock(hData);
-    ::GlobalFree(hData);
     return true;
+}
+
+// The one effect this target ever reports.
+void RefuseEffect(DWORD* pdwEffect)
+{
+    if (pdwEffect) *pdwEffect = DROPEFFECT_NONE;
 }
 
 }  // namespace
 
-STDMETHODIMP CImpIDropTarget::QueryInterface(REFIID riid, void** ppvObject)
+STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD* pdwEffect)
 {
-    if (!ppvObject) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IDropTarget)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IDropTarget*>(this);
-    AddRef();
+    RefuseEffect(pdwEffect);
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CImpIDropTarget::AddRef()
+STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD* pdwEffect)
 {
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+    RefuseEffect(pdwEffect);
+    return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CImpIDropTarget::Release()
-{
-    return static_cast<ULONG>(::InterlockedDecrement(&m_cRef));
-}
-
-STDMETHODIMP CImpIDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD*) { return S_OK; }
-STDMETHODIMP CImpIDropTarget::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
 STDMETHODIMP CImpIDropTarget::DragLeave() { return S_OK; }
 
-STDMETHODIMP CImpIDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL, DWORD*)
+STDMETHODIMP CImpIDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL, DWORD* pdwEffect)
 {
+    RefuseEffect(pdwEffect);
     // Borrowed: the drag source's reference is neither added to nor released.
     COleDataObject dataObject;
     dataObject.Attach(pDataObj, FALSE);

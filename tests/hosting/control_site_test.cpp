@@ -3,7 +3,21 @@
 
 #include <mshtmdid.h>
 
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <type_traits>
+#include <vector>
+
 namespace {
+
+// The count of a counted object, read through its own AddRef and Release.
+LONG CountOf(IUnknown* pUnknown)
+{
+    pUnknown->AddRef();
+    return static_cast<LONG>(pUnknown->Release());
+}
 
 using ControlSiteTest = HostedViewTest;
 
@@ -100,33 +114,6 @@ TEST_F(ControlSiteTest, DispatchOfTheSiteIsTheReplacementAmbientDispatch)
     pDispatch->Release();
 }
 
-// A handler whose answers cannot be mistaken for the site's own.
-class CDistinctHandler : public CDocHostUIHandler {
-public:
-    STDMETHOD(TranslateUrl)(DWORD, OLECHAR*, OLECHAR**) override { return E_ACCESSDENIED; }
-    STDMETHOD(ShowContextMenu)(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_OK; }
-};
-
-TEST_F(ControlSiteTest, ForwardedCallsReturnTheHandlersOwnResults)
-{
-    CBrowserFrame* pFrame = OpenFrame();
-    ASSERT_NE(pFrame, nullptr);
-    std::shared_ptr<StandInControl> control = m_pFactory->Last();
-    COleControlSiteEx* pSite = SiteOf(pFrame);
-    CDistinctHandler handler;
-    pSite->m_pDocHostUIHandler = &handler;
-    OLECHAR* pszOut = nullptr;
-    EXPECT_EQ(control->CallHostUIHandler("TranslateUrl",
-                                         [&](IDocHostUIHandler* p) { return p->TranslateUrl(0, nullptr, &pszOut); }),
-              E_ACCESSDENIED);
-    EXPECT_EQ(control->CallHostUIHandler("ShowContextMenu",
-                                         [](IDocHostUIHandler* p) { return p->ShowContextMenu(0, nullptr, nullptr, nullptr); }),
-              S_OK);
-    EXPECT_EQ(control->CallHostUIHandler("GetHostInfo", [](IDocHostUIHandler* p) { return p->GetHostInfo(nullptr); }),
-              E_POINTER);
-    pSite->m_pDocHostUIHandler = &pFrame->m_wndView.m_docHostUIHandler;
-}
-
 TEST_F(ControlSiteTest, EveryViewHandsOutTheOneExternalObject)
 {
     ASSERT_NE(OpenFrame(), nullptr);
@@ -134,13 +121,13 @@ TEST_F(ControlSiteTest, EveryViewHandsOutTheOneExternalObject)
     ASSERT_NE(OpenFrame(), nullptr);
     std::shared_ptr<StandInControl> second = m_pFactory->Last();
     ASSERT_NE(first, second);
-    LONG nBefore = theApp.m_external.m_cRef;
+    LONG nBefore = CountOf(&theApp.m_external);
     IDispatch* pFirst = nullptr;
     IDispatch* pSecond = nullptr;
     EXPECT_EQ(first->GetExternal(&pFirst), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 1);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 1);
     EXPECT_EQ(second->GetExternal(&pSecond), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 2);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 2);
     EXPECT_EQ(pFirst, pSecond);
     EXPECT_EQ(pFirst, static_cast<IDispatch*>(&theApp.m_external));
     pFirst->Release();
@@ -166,6 +153,294 @@ TEST_F(ControlSiteTest, ClosingTheWindowReleasesEverythingOnBothSides)
     EXPECT_FALSE(control->HostReferencesHeld());
     ASSERT_TRUE(control->LastCall("FinalRelease"));
     EXPECT_TRUE(control->LastCall("FinalRelease")->args.empty());
+}
+
+TEST_F(ControlSiteTest, ChangingTheDownloadControlValueTellsTheControlOnceInitialised)
+{
+    CBrowserFrame* pFrame = OpenFrame(false);
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    AmbientProps1& props = pFrame->m_wndView.m_ambientProps;
+    const std::vector<DISPID> before = control->AmbientChanges();
+
+    // Before initialisation the object knows no control: the value is stored, nobody is told.
+    EXPECT_EQ(props.SetDLControl(0x71), S_OK);
+    EXPECT_EQ(control->AmbientChanges(), before);
+
+    PumpPending();  // ID_VIEW_INITIALIZE
+    ASSERT_EQ(control->AmbientChanges(), before);
+    const DWORD dwNoScripts = 0x71 | DLCTL_NO_SCRIPTS;
+    EXPECT_EQ(props.SetDLControl(dwNoScripts), S_OK);
+    std::vector<DISPID> expected = before;
+    expected.push_back(DISPID_AMBIENT_DLCONTROL);
+    EXPECT_EQ(control->AmbientChanges(), expected);
+    // Told, the control asks again and gets the new value.
+    HRESULT hr = E_FAIL;
+    VARIANT v = AmbientOf(*control, DISPID_AMBIENT_DLCONTROL, &hr);
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(v.vt, VT_I4);
+    EXPECT_EQ(v.lVal, static_cast<LONG>(dwNoScripts));
+}
+
+// One call that reached a recording target: the method and its arguments as numbers.
+struct ForwardedCall {
+    std::string method;
+    std::vector<std::uintptr_t> args;
+    bool operator==(const ForwardedCall&) const = default;
+};
+void PrintTo(const ForwardedCall& call, std::ostream* os)
+{
+    *os << call.method << ::testing::PrintToString(call.args);
+}
+
+template <class T>
+std::uintptr_t ArgValue(T value)
+{
+    if constexpr (std::is_pointer_v<T>) return reinterpret_cast<std::uintptr_t>(value);
+    else if constexpr (std::is_same_v<T, POINT>) return (static_cast<std::uintptr_t>(value.x) << 32) | static_cast<std::uint32_t>(value.y);
+    else return static_cast<std::uintptr_t>(value);
+}
+template <class... T>
+ForwardedCall Call(std::string method, T... args)
+{
+    return {std::move(method), {ArgValue(args)...}};
+}
+
+// Host objects that record every call and answer with whatever the test set.
+class CRecordingTargets : public IDocHostUIHandler, public IDocHostShowUI {
+public:
+    std::vector<ForwardedCall> calls;
+    HRESULT hrAnswer = S_OK;
+
+    HRESULT Record(ForwardedCall call)
+    {
+        calls.push_back(std::move(call));
+        return hrAnswer;
+    }
+
+    // IUnknown: reached only through the site
+    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHOD_(ULONG, AddRef)() override { return 1; }
+    STDMETHOD_(ULONG, Release)() override { return 0; }
+    // IDocHostUIHandler
+    STDMETHOD(ShowContextMenu)(DWORD dwID, POINT* ppt, IUnknown* pcmdt, IDispatch* pdisp) override
+    {
+        return Record(Call("ShowContextMenu", dwID, ppt, pcmdt, pdisp));
+    }
+    STDMETHOD(GetHostInfo)(DOCHOSTUIINFO* pInfo) override { return Record(Call("GetHostInfo", pInfo)); }
+    STDMETHOD(ShowUI)(DWORD dwID, IOleInPlaceActiveObject* pActiveObject, IOleCommandTarget* pCommandTarget,
+                      IOleInPlaceFrame* pFrame, IOleInPlaceUIWindow* pDoc) override
+    {
+        return Record(Call("ShowUI", dwID, pActiveObject, pCommandTarget, pFrame, pDoc));
+    }
+    STDMETHOD(HideUI)() override { return Record(Call("HideUI")); }
+    STDMETHOD(UpdateUI)() override { return Record(Call("UpdateUI")); }
+    STDMETHOD(EnableModeless)(BOOL fEnable) override { return Record(Call("EnableModeless", fEnable)); }
+    STDMETHOD(OnDocWindowActivate)(BOOL fActivate) override { return Record(Call("OnDocWindowActivate", fActivate)); }
+    STDMETHOD(OnFrameWindowActivate)(BOOL fActivate) override
+    {
+        return Record(Call("OnFrameWindowActivate", fActivate));
+    }
+    STDMETHOD(ResizeBorder)(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fFrameWindow) override
+    {
+        return Record(Call("ResizeBorder", prcBorder, pUIWindow, fFrameWindow));
+    }
+    STDMETHOD(TranslateAccelerator)(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) override
+    {
+        return Record(Call("TranslateAccelerator", lpMsg, pguidCmdGroup, nCmdID));
+    }
+    STDMETHOD(GetOptionKeyPath)(LPOLESTR* pchKey, DWORD dw) override { return Record(Call("GetOptionKeyPath", pchKey, dw)); }
+    STDMETHOD(GetDropTarget)(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) override
+    {
+        return Record(Call("GetDropTarget", pDropTarget, ppDropTarget));
+    }
+    STDMETHOD(GetExternal)(IDispatch** ppDispatch) override { return Record(Call("GetExternal", ppDispatch)); }
+    STDMETHOD(TranslateUrl)(DWORD dwTranslate, OLECHAR* pchURLIn, OLECHAR** ppchURLOut) override
+    {
+        return Record(Call("TranslateUrl", dwTranslate, pchURLIn, ppchURLOut));
+    }
+    STDMETHOD(FilterDataObject)(IDataObject* pDO, IDataObject** ppDORet) override
+    {
+        return Record(Call("FilterDataObject", pDO, ppDORet));
+    }
+    // IDocHostShowUI
+    STDMETHOD(ShowMessage)(HWND hwnd, LPOLESTR lpstrText, LPOLESTR lpstrCaption, DWORD dwType, LPOLESTR lpstrHelpFile,
+                           DWORD dwHelpContext, LRESULT* plResult) override
+    {
+        return Record(Call("ShowMessage", hwnd, lpstrText, lpstrCaption, dwType, lpstrHelpFile, dwHelpContext, plResult));
+    }
+    STDMETHOD(ShowHelp)(HWND hwnd, LPOLESTR pszHelpFile, UINT uCommand, DWORD dwData, POINT ptMouse,
+                        IDispatch* pDispatchObjectHit) override
+    {
+        return Record(Call("ShowHelp", hwnd, pszHelpFile, uCommand, dwData, ptMouse, pDispatchObjectHit));
+    }
+};
+
+// Puts the view's own objects back on the site however the test ends.
+class CSiteTargetsRestorer {
+public:
+    explicit CSiteTargetsRestorer(COleControlSiteEx* pSite)
+        : m_pSite(pSite), m_pHandler(pSite->m_pDocHostUIHandler), m_pShowUI(pSite->m_pDocHostShowUI)
+    {
+    }
+    ~CSiteTargetsRestorer()
+    {
+        m_pSite->m_pDocHostUIHandler = m_pHandler;
+        m_pSite->m_pDocHostShowUI = m_pShowUI;
+    }
+    CSiteTargetsRestorer(const CSiteTargetsRestorer&) = delete;
+    CSiteTargetsRestorer& operator=(const CSiteTargetsRestorer&) = delete;
+
+private:
+    COleControlSiteEx* m_pSite;
+    IDocHostUIHandler* m_pHandler;
+    IDocHostShowUI* m_pShowUI;
+};
+
+// Stand-ins for the arguments: distinct addresses the site must pass on untouched, never called.
+template <class T>
+T* Fake(int& anchor)
+{
+    return reinterpret_cast<T*>(&anchor);
+}
+
+TEST_F(ControlSiteTest, EveryForwarderPassesItsArgumentsAndResultUnchanged)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    COleControlSiteEx* pSite = SiteOf(pFrame);
+    ASSERT_NE(pSite, nullptr);
+    CSiteTargetsRestorer restorer(pSite);
+    // Reached as the control reaches them: through the client site it holds.
+    CComPtr<IDocHostUIHandler> pHandler;
+    CComPtr<IDocHostShowUI> pShowUI;
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDocHostUIHandler, reinterpret_cast<void**>(&pHandler)), S_OK);
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDocHostShowUI, reinterpret_cast<void**>(&pShowUI)), S_OK);
+
+    int anchors[16] = {};
+    POINT pt{3, 4};
+    DOCHOSTUIINFO info{};
+    RECT rc{1, 2, 3, 4};
+    MSG msg{};
+    GUID group = IID_IDispatch;
+    OLECHAR szText[] = L"text";
+    OLECHAR szCaption[] = L"caption";
+    OLECHAR szHelp[] = L"help.chm";
+    LPOLESTR pszKey = nullptr;
+    OLECHAR* pszURLOut = nullptr;
+    IDropTarget* pDropOut = nullptr;
+    IDispatch* pExternalOut = nullptr;
+    IDataObject* pDataOut = nullptr;
+    LRESULT lResult = 0;
+    auto* pUnk = Fake<IUnknown>(anchors[0]);
+    auto* pDisp = Fake<IDispatch>(anchors[1]);
+    auto* pActive = Fake<IOleInPlaceActiveObject>(anchors[2]);
+    auto* pTarget = Fake<IOleCommandTarget>(anchors[3]);
+    auto* pInPlaceFrame = Fake<IOleInPlaceFrame>(anchors[4]);
+    auto* pUIWindow = Fake<IOleInPlaceUIWindow>(anchors[5]);
+    auto* pDropIn = Fake<IDropTarget>(anchors[6]);
+    auto* pDataIn = Fake<IDataObject>(anchors[7]);
+    auto hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234));
+    // Flags that are neither TRUE nor FALSE, so a forwarder passing a constant shows.
+    const BOOL kFlag = 5;
+
+    struct Case {
+        ForwardedCall expected;
+        std::function<HRESULT()> call;
+    };
+    const Case cases[] = {
+        {Call("ShowContextMenu", DWORD{7}, &pt, pUnk, pDisp), [&] { return pHandler->ShowContextMenu(7, &pt, pUnk, pDisp); }},
+        {Call("GetHostInfo", &info), [&] { return pHandler->GetHostInfo(&info); }},
+        {Call("ShowUI", DWORD{9}, pActive, pTarget, pInPlaceFrame, pUIWindow),
+         [&] { return pHandler->ShowUI(9, pActive, pTarget, pInPlaceFrame, pUIWindow); }},
+        {Call("HideUI"), [&] { return pHandler->HideUI(); }},
+        {Call("UpdateUI"), [&] { return pHandler->UpdateUI(); }},
+        {Call("EnableModeless", kFlag), [&] { return pHandler->EnableModeless(kFlag); }},
+        {Call("OnDocWindowActivate", kFlag), [&] { return pHandler->OnDocWindowActivate(kFlag); }},
+        {Call("OnFrameWindowActivate", kFlag), [&] { return pHandler->OnFrameWindowActivate(kFlag); }},
+        {Call("ResizeBorder", &rc, pUIWindow, kFlag), [&] { return pHandler->ResizeBorder(&rc, pUIWindow, kFlag); }},
+        {Call("TranslateAccelerator", &msg, &group, DWORD{11}),
+         [&] { return pHandler->TranslateAccelerator(&msg, &group, 11); }},
+        {Call("GetOptionKeyPath", &pszKey, DWORD{13}), [&] { return pHandler->GetOptionKeyPath(&pszKey, 13); }},
+        {Call("GetDropTarget", pDropIn, &pDropOut), [&] { return pHandler->GetDropTarget(pDropIn, &pDropOut); }},
+        {Call("GetExternal", &pExternalOut), [&] { return pHandler->GetExternal(&pExternalOut); }},
+        {Call("TranslateUrl", DWORD{17}, szText, &pszURLOut), [&] { return pHandler->TranslateUrl(17, szText, &pszURLOut); }},
+        {Call("FilterDataObject", pDataIn, &pDataOut), [&] { return pHandler->FilterDataObject(pDataIn, &pDataOut); }},
+        {Call("ShowMessage", hwnd, szText, szCaption, DWORD{MB_YESNO}, szHelp, DWORD{19}, &lResult),
+         [&] { return pShowUI->ShowMessage(hwnd, szText, szCaption, MB_YESNO, szHelp, 19, &lResult); }},
+        {Call("ShowHelp", hwnd, szHelp, UINT{21}, DWORD{23}, pt, pDisp),
+         [&] { return pShowUI->ShowHelp(hwnd, szHelp, 21, 23, pt, pDisp); }},
+    };
+
+    CRecordingTargets targets;
+    HRESULT hrDistinct = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x200);
+    for (const Case& c : cases) {
+        const std::string& name = c.expected.method;
+        // Nothing attached: declined, and nobody is reached.
+        pSite->m_pDocHostUIHandler = nullptr;
+        pSite->m_pDocHostShowUI = nullptr;
+        EXPECT_EQ(c.call(), E_NOTIMPL) << name;
+        // Attached: exactly this call reaches the target, and its own answer comes back.
+        pSite->m_pDocHostUIHandler = &targets;
+        pSite->m_pDocHostShowUI = &targets;
+        targets.calls.clear();
+        targets.hrAnswer = ++hrDistinct;
+        EXPECT_EQ(c.call(), targets.hrAnswer) << name;
+        EXPECT_EQ(targets.calls, std::vector<ForwardedCall>{c.expected}) << name;
+    }
+}
+
+// An ambient object that records what the site asks of it.
+class CRecordingAmbient : public AmbientProps1 {
+public:
+    HRESULT GetAmbientDLControl(VARIANT* pvarResult) override
+    {
+        results.push_back(pvarResult);
+        return hrAnswer;
+    }
+
+    std::vector<VARIANT*> results;
+    HRESULT hrAnswer = S_OK;
+};
+
+TEST_F(ControlSiteTest, DownloadControlIsAskedOfTheAttachedObjectWithTheCallersResult)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    COleControlSiteEx* pSite = SiteOf(pFrame);
+    ASSERT_NE(pSite, nullptr);
+    CComPtr<IDispatch> pAmbient;
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pAmbient)), S_OK);
+    CRecordingAmbient ambient;
+    AmbientProps1* pViewsOwn = pSite->m_pAmbientProps;
+    pSite->m_pAmbientProps = &ambient;
+
+    struct Case {
+        const char* name;
+        DISPID dispid;
+        HRESULT hrAnswer;
+        size_t nAsked;
+        HRESULT hrExpected;
+    };
+    const Case cases[] = {
+        {"an answer of any kind but S_FALSE is the site's S_OK", DISPID_AMBIENT_DLCONTROL, E_ACCESSDENIED, 1, S_OK},
+        {"S_FALSE leaves it to the container, which has no such value", DISPID_AMBIENT_DLCONTROL, S_FALSE, 1,
+         DISP_E_MEMBERNOTFOUND},
+        {"another ambient is never asked of it", DISPID_AMBIENT_USERMODE, E_ACCESSDENIED, 0, S_OK},
+    };
+    for (const Case& c : cases) {
+        ambient.results.clear();
+        ambient.hrAnswer = c.hrAnswer;
+        VARIANT v;
+        ::VariantInit(&v);
+        EXPECT_EQ(pAmbient->Invoke(c.dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, &v, nullptr, nullptr),
+                  c.hrExpected)
+            << c.name;
+        EXPECT_EQ(ambient.results, std::vector<VARIANT*>(c.nAsked, &v)) << c.name;
+    }
+    pSite->m_pAmbientProps = pViewsOwn;
 }
 
 }  // namespace

@@ -5,6 +5,13 @@
 
 namespace {
 
+// The count of a counted object, read through its own AddRef and Release.
+LONG CountOf(IUnknown* pUnknown)
+{
+    pUnknown->AddRef();
+    return static_cast<LONG>(pUnknown->Release());
+}
+
 TEST(DocHostUIHandlerTest, HostInfoCarriesTheFlagsAndLeavesTheStringsAlone)
 {
     CDocHostUIHandler handler;
@@ -25,13 +32,13 @@ TEST(DocHostUIHandlerTest, HostInfoCarriesTheFlagsAndLeavesTheStringsAlone)
 TEST(DocHostUIHandlerTest, EveryViewGetsTheOneExternalObjectWithAReferenceEach)
 {
     CDocHostUIHandler first, second;
-    LONG nBefore = theApp.m_external.m_cRef;
+    LONG nBefore = CountOf(&theApp.m_external);
     IDispatch* pFirst = nullptr;
     IDispatch* pSecond = nullptr;
     EXPECT_EQ(first.GetExternal(&pFirst), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 1);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 1);
     EXPECT_EQ(second.GetExternal(&pSecond), S_OK);
-    EXPECT_EQ(theApp.m_external.m_cRef, nBefore + 2);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore + 2);
     EXPECT_EQ(pFirst, static_cast<IDispatch*>(&theApp.m_external));
     EXPECT_EQ(pSecond, pFirst);
     EXPECT_EQ(first.GetExternal(nullptr), E_POINTER);
@@ -60,11 +67,21 @@ TEST(DocHostUIHandlerTest, EverythingElseIsDeclinedWithoutWriting)
     EXPECT_EQ(handler.GetOptionKeyPath(&pszKey, 0), E_NOTIMPL);
     EXPECT_EQ(handler.TranslateUrl(0, nullptr, &pszUrlOut), E_NOTIMPL);
     EXPECT_EQ(handler.FilterDataObject(nullptr, &pDataOut), E_NOTIMPL);
-    EXPECT_EQ(handler.GetDropTarget(nullptr, &pTargetOut), S_OK);  // no replacement target
+    EXPECT_EQ(handler.GetDropTarget(nullptr, &pTargetOut), S_OK);
     EXPECT_EQ(pszKey, reinterpret_cast<LPOLESTR>(0x1));
     EXPECT_EQ(pszUrlOut, reinterpret_cast<OLECHAR*>(0x1));
     EXPECT_EQ(pDataOut, reinterpret_cast<IDataObject*>(0x1));
-    EXPECT_EQ(pTargetOut, reinterpret_cast<IDropTarget*>(0x1));
+}
+
+TEST(DocHostUIHandlerTest, NoReplacementDropTargetAndTheOutParameterSaysSo)
+{
+    CDocHostUIHandler handler;
+    CImpIDropTarget controlsOwn;
+    IDropTarget* pTargetOut = &controlsOwn;  // whatever the caller's variable held
+    EXPECT_EQ(handler.GetDropTarget(&controlsOwn, &pTargetOut), S_OK);
+    EXPECT_EQ(pTargetOut, nullptr);
+    EXPECT_EQ(handler.GetDropTarget(&controlsOwn, nullptr), S_OK);
+    EXPECT_EQ(CountOf(&controlsOwn), 0);  // the control's own target is not kept
 }
 
 }  // namespace

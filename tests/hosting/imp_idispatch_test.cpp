@@ -6,6 +6,12 @@
 
 namespace {
 
+// The external object with its count readable.
+class CExternalProbe : public CImpIDispatch {
+public:
+    LONG Count() const { return m_cRef; }
+};
+
 TEST(ImpIDispatchTest, NamesMapToTheirIdsWithoutRegardToCase)
 {
     struct Case {
@@ -50,14 +56,19 @@ TEST(ImpIDispatchTest, EveryCallAnswersTrueAsOne)
 
 TEST(ImpIDispatchTest, OnlyUnknownAndDispatchAreHandedOutAndTheCountNeverDeletes)
 {
-    CImpIDispatch external;
+    CExternalProbe external;
     void* p = reinterpret_cast<void*>(1);
     const IID IID_IDispatchEx = {0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
     EXPECT_EQ(external.QueryInterface(IID_IDispatchEx, &p), E_NOINTERFACE);
     EXPECT_EQ(p, nullptr);
+    EXPECT_EQ(external.QueryInterface(IID_IDispatch, nullptr), E_POINTER);
+    EXPECT_EQ(external.Count(), 0);
+    EXPECT_EQ(external.QueryInterface(IID_IUnknown, &p), S_OK);
+    EXPECT_EQ(p, static_cast<IUnknown*>(&external));
+    EXPECT_EQ(external.Release(), 0u);
     EXPECT_EQ(external.QueryInterface(IID_IDispatch, &p), S_OK);
     EXPECT_EQ(p, static_cast<IDispatch*>(&external));
-    EXPECT_EQ(external.m_cRef, 1);
+    EXPECT_EQ(external.Count(), 1);
     EXPECT_EQ(external.Release(), 0u);
     EXPECT_EQ(external.Release(), static_cast<ULONG>(-1));  // still alive: the owner decides
 }
