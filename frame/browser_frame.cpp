@@ -47,14 +47,6 @@ bool IsScriptUrl(const CString& strURL)
            StartsWith(strLower, L"vbscript") || StartsWith(strLower, L"jscript");
 }
 
-// A library loaded for one call; freed when it goes out of scope.
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle h) { ::FreeLibrary(h); }
-};
-using CLibraryHandle = CHandleT<LibraryTraits>;
-
 // A new icon of an image of the application image list.
 CIconHandle AppImageIcon(int nImage)
 {
