@@ -378,19 +378,15 @@ BOOL CChildView::TitleChange(BSTR bstrText)
 BOOL CChildView::NewWindow2(IDispatch** ppDisp, BOOL* pbCancel)
 {
     CChildView* pView = OpenBrowserWindow();
-    IDispatch* pNewControl = nullptr;
+    CComPtr<IDispatch> pNewControl;
     if (pView && pView->m_pBrowserApp) {
         pView->m_pBrowserApp->put_RegisterAsBrowser(VARIANT_TRUE);
-        pNewControl = pView->GetApplication();
+        pNewControl.Attach(pView->GetApplication());
     }
     // The new control's reference goes to the control that asked; without one the page gets no window.
-    if (pNewControl && ppDisp) {
-        *ppDisp = pNewControl;
-        if (pbCancel) *pbCancel = FALSE;
-        return TRUE;
-    }
-    if (pNewControl) pNewControl->Release();
-    if (pbCancel) *pbCancel = TRUE;
+    bool bOpened = pNewControl && ppDisp;
+    if (bOpened) *ppDisp = pNewControl.Detach();
+    if (pbCancel) *pbCancel = bOpened ? FALSE : TRUE;
     return TRUE;
 }
 
@@ -575,9 +571,9 @@ void CChildView::OnViewInitialize()
     if (pSite) pSite->m_pDocHostUIHandler = &m_docHostUIHandler;
     ::RegisterDragDrop(m_hWnd, &m_docHostUIHandler.m_dropTarget);
     m_ambientProps.m_bDeferToContainer = 0;
-    IDispatch* pApplication = GetApplication();
-    if (m_ambientProps.m_spControl.p() != pApplication) m_ambientProps.m_spControl = pApplication;
-    if (pApplication) pApplication->Release();
+    CComPtr<IDispatch> pApplication;
+    pApplication.Attach(GetApplication());
+    if (m_ambientProps.m_spControl.p() != pApplication.p()) m_ambientProps.m_spControl = pApplication.p();
     if (pSite) {
         pSite->m_pAmbientProps = &m_ambientProps;
         pSite->m_pDocHostShowUI = &m_docHostShowUI;
