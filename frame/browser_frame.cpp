@@ -4,9 +4,11 @@
 #include "../res/messages.h"
 #include "../res/resource.h"
 
+#include <tlogstg.h>
 #include <urlmon.h>
 #include <cwchar>
 #include <iterator>
+#include <memory>
 
 IMPLEMENT_DYNAMIC(CBrowserFrame, CFrameWndEx)
 
@@ -275,7 +277,7 @@ BOOL CBrowserFrame::OnShowPopupMenu(CMFCPopupMenu* pMenuPopup)
     if (pBar->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0) {
         // The Favorites menu: not rebuilt yet, the favorites tree is not built.
     } else if (pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0 || pBar->CommandToIndex(ID_FORWARD_HISTORY_FIRST) >= 0) {
-        // A Back or Forward drop-down: filled from the page's travel history when that exists.
+        FillHistoryPopup(pBar, pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0);
     }
     return CFrameWndEx::OnShowPopupMenu(pMenuPopup);
 }
@@ -350,4 +352,106 @@ void CBrowserFrame::SetSecureIcon(bool bSecure)
 {
     if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
     m_wndStatusBar.SetPaneIcon(3, AppImageIcon(bSecure ? kImagePadlock : kImageEmpty), TRUE);
+}
+
+namespace {
+
+constexpr UINT kMaxBackHistory = 15;
+constexpr UINT kMaxForwardHistory = 25;
+constexpr int kMaxHistoryTitle = 80;
+constexpr int kMinMenuItemHeight = 20;
+
+struct CoTaskMemFreer {
+    void operator()(void* p) const { ::CoTaskMemFree(p); }
+};
+
+// The entry's title as a menu item shows it: cut, with its ampersands doubled; empty when unreadable.
+CString HistoryItemText(ITravelLogEntry* pEntry)
+{
+    LPWSTR pszTitle = nullptr;
+    if (FAILED(pEntry->GetTitle(&pszTitle))) pszTitle = nullptr;
+    std::unique_ptr<wchar_t, CoTaskMemFreer> title(pszTitle);
+    CString strTitle(title.get());
+    strTitle = strTitle.Left(kMaxHistoryTitle);
+    strTitle.Replace(L"&", L"&&");
+    return strTitle;
+}
+
+}  // namespace
+
+void CBrowserFrame::FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack)
+{
+    CMenuHandle hLoaded(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(bBack ? IDR_BACK_MENU : IDR_FORWARD_MENU)));
+    HMENU hPopup = hLoaded ? ::GetSubMenu(hLoaded, 0) : nullptr;
+    if (!hPopup || !::IsWindow(m_wndView.m_hWnd) || !m_wndView.m_pBrowserApp) return;
+    // Without a travel log the drop-down keeps its placeholders, which still go back or forward.
+    CComPtr<IDispatch> pApplication;
+    pApplication.Attach(m_wndView.GetApplication());
+    CComPtr<IServiceProvider> pServices;
+    CComPtr<ITravelLogStg> pTravelLog;
+    CComPtr<IEnumTravelLogEntry> pEntries;
+    if (!pApplication || FAILED(pApplication.QueryInterface(&pServices)) || !pServices ||
+        FAILED(pServices->QueryService(SID_STravelLogCursor, IID_ITravelLogStg, reinterpret_cast<void**>(&pTravelLog))) ||
+        !pTravelLog || FAILED(pTravelLog->EnumEntries(bBack ? TLEF_RELATIVE_BACK : TLEF_RELATIVE_FORE, &pEntries)) ||
+        !pEntries) {
+        return;
+    }
+    while (::DeleteMenu(hPopup, 0, MF_BYPOSITION)) {
+    }
+    UINT nFirst = bBack ? ID_BACK_HISTORY_FIRST : ID_FORWARD_HISTORY_FIRST;
+    UINT nMax = bBack ? kMaxBackHistory : kMaxForwardHistory;
+    // Item i stands for the page i + 1 steps away, as the command ranges count.
+    for (UINT i = 0; i < nMax; ++i) {
+        CComPtr<ITravelLogEntry> pEntry;
+        ULONG nFetched = 0;
+        if (pEntries->Next(1, &pEntry, &nFetched) != S_OK || !pEntry) break;
+        ::AppendMenuW(hPopup, MF_STRING, nFirst + i, HistoryItemText(pEntry));
+    }
+    BreakMenuColumns(hPopup, -1);
+    pBar->ImportFromMenu(hPopup);
+}
+
+void CBrowserFrame::BreakMenuColumns(HMENU hMenu, int nCountAdjust)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return;
+    SIZE sizeText{};
+    {
+        CFontHandle hFont(::CreateFontIndirectW(&metrics.lfMenuFont));
+        CClientDC dc(m_hWnd);
+        CSelectObject select(dc, hFont);
+        ::GetTextExtentPoint32W(dc, L"Texthgp", 7, &sizeText);
+    }
+    int nItemHeight = sizeText.cy + 4;
+    if (nItemHeight < kMinMenuItemHeight) nItemHeight = kMinMenuItemHeight;
+    int nCount = ::GetMenuItemCount(hMenu);
+    int nTotal = nCount + nCountAdjust;
+    int nUsable = ::GetSystemMetrics(SM_CYSCREEN) - 4 * ::GetSystemMetrics(SM_CYCAPTION);
+    if (nCount <= 0 || nUsable <= 0 || nTotal * nItemHeight <= nUsable) return;
+    int nRows = nUsable / nItemHeight;
+    bool bFirst = true;
+    for (int nNext = 1;;) {
+        int i = nNext + nRows;
+        if (bFirst) i -= nCountAdjust;
+        bFirst = false;
+        // The last column may end before a break would fall.
+        if (i >= nCount) break;
+        wchar_t szText[512] = {};
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA;
+        item.dwTypeData = szText;
+        item.cch = static_cast<UINT>(std::size(szText) - 1);
+        if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &item)) break;
+        ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, static_cast<int>(std::size(szText)), MF_BYPOSITION);
+        if (item.hSubMenu && ::IsMenu(item.hSubMenu)) {
+            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_POPUP | MF_MENUBARBREAK,
+                          reinterpret_cast<UINT_PTR>(item.hSubMenu), szText);
+        } else {
+            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_MENUBARBREAK, item.wID, szText);
+        }
+        nNext = i + 1;
+        if ((nTotal - i) * nItemHeight <= nUsable) break;
+    }
 }

@@ -29,6 +29,10 @@ public:
     // Padlock or empty image in status pane 3.
     void SetSecureIcon(bool bSecure);
 
+    // Splits a popup taller than the screen into columns: the first holds rows - nCountAdjust + 1
+    // items, every later one rows + 1, rows being how many items fit the screen. Every caller passes -1.
+    void BreakMenuColumns(HMENU hMenu, int nCountAdjust);
+
     // CFrameWndEx overrides
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
@@ -65,4 +69,6 @@ private:
     BOOL CreateReBar();
     void SizeToolBarBand();
     BOOL CreateStatusBar();
+    // Replaces a Back (or Forward) drop-down's items with the control's travel log, nearest first.
+    void FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack);
 };

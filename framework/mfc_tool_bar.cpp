@@ -274,6 +274,25 @@ BOOL CMFCToolBar::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return CBasePane::OnChildNotify(message, wParam, lParam, pResult);
 }
 
+LRESULT CMFCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN) {
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        int nIndex = static_cast<int>(SendMessage(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&pt)));
+        // The common control ignores a disabled button altogether; its list has commands of its own.
+        if (nIndex >= 0 && GetMenuButton(nIndex) && !SendMessage(TB_ISBUTTONENABLED, GetItemID(nIndex))) {
+            RECT rect;
+            GetItemRect(nIndex, &rect);
+            int cxButton = LOWORD(SendMessage(TB_GETBUTTONSIZE));
+            if (pt.x >= rect.left + cxButton) {
+                DropDown(nIndex);
+                return 0;
+            }
+        }
+    }
+    return CBasePane::WindowProc(message, wParam, lParam);
+}
+
 void CMFCToolBar::DropDown(int nIndex)
 {
     const CMFCToolBarMenuButton* pButton = nIndex >= 0 ? GetMenuButton(nIndex) : nullptr;

@@ -83,6 +83,8 @@ public:
     // CBasePane overrides
     SIZE CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The arrow of a drop-down button opens its list even while the button's own command is disabled.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     // Shows the drop-down of button nIndex under it and carries out the chosen command.

@@ -4,11 +4,15 @@
 #include "../frame/browser_frame.h"
 #include "editable_focus.h"
 #include "view_window_class.h"
+#include "open_page_dialog.h"
 #include "../hosting/ole_control_site_ex.h"
+#include "../res/messages.h"
 #include "../res/resource.h"
 
 #include <exdispid.h>
 #include <mshtml.h>
+#include <shellapi.h>
+#include <urlmon.h>
 #include <cstring>
 
 namespace {
@@ -16,14 +20,67 @@ namespace {
 constexpr DWORD kHostFlags = DOCHOSTUIFLAG_OPENNEWWIN | DOCHOSTUIFLAG_ENABLE_FORMS_AUTOCOMPLETE |
                              DOCHOSTUIFLAG_ENABLE_INPLACE_NAVIGATION | DOCHOSTUIFLAG_THEME;  // 0x54020
 
-// A VT_BSTR of the text; a null text gives a VT_BSTR holding a null BSTR.
-VARIANT MakeBstrVariant(LPCWSTR lpsz)
+// Commands of the browser's own group of document commands.
+constexpr DWORD kHtmlIdFind = 1;
+constexpr DWORD kHtmlIdViewSource = 2;
+constexpr DWORD kHtmlIdOptions = 3;
+
+constexpr const wchar_t* kAppTitle = L"Tarnwick";
+constexpr const wchar_t* kTitleSuffix = L" - Tarnwick";
+
+// What a script-opened window's outer size adds to the page size it asked for.
+constexpr int kExtraWidth = 25;
+constexpr int kExtraHeight = 48;
+constexpr int kBarAllowance = 5;  // per bar the page still wants
+constexpr int kMenuBand = 0;
+constexpr int kToolBand = 1;
+constexpr int kAddressBand = 2;
+
+// The text of an event's URL argument: a BSTR, possibly by reference.
+CString UrlOf(const VARIANT* pvarURL)
 {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = lpsz ? ::SysAllocString(lpsz) : nullptr;
-    return v;
+    if (!pvarURL) return CString();
+    if (pvarURL->vt == VT_BSTR) return CString(pvarURL->bstrVal);
+    if (pvarURL->vt == (VT_BSTR | VT_BYREF) && pvarURL->pbstrVal) return CString(*pvarURL->pbstrVal);
+    return CString();
+}
+
+void VariantSetLong(COleVariant& var, long nValue)
+{
+    var.Clear();
+    var.vt = VT_I4;
+    var.lVal = nValue;
+}
+
+int WindowHeight(HWND hWnd)
+{
+    RECT rect{};
+    if (hWnd) ::GetWindowRect(hWnd, &rect);
+    return rect.bottom - rect.top;
+}
+
+// Hides a band of the rebar unless it is hidden already.
+void HideBand(HWND hReBar, int nBand)
+{
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_STYLE;
+    if (!::SendMessageW(hReBar, RB_GETBANDINFOW, static_cast<WPARAM>(nBand), reinterpret_cast<LPARAM>(&band))) return;
+    if (!(band.fStyle & RBBS_HIDDEN)) ::SendMessageW(hReBar, RB_SHOWBAND, static_cast<WPARAM>(nBand), FALSE);
+}
+
+// Centres a top-level window on the work area of its monitor.
+void CenterOnWorkArea(HWND hWnd)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    RECT rect;
+    ::GetWindowRect(hWnd, &rect);
+    const RECT& work = monitor.rcWork;
+    int x = work.left + ((work.right - work.left) - (rect.right - rect.left)) / 2;
+    int y = work.top + ((work.bottom - work.top) - (rect.bottom - rect.top)) / 2;
+    ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Zoom values of the text-size commands, largest first: ID_TEXTSIZE_LARGEST + i has value 4 - i.
@@ -37,6 +94,8 @@ bool IsKeyDown(SHORT nState)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CChildView, CWnd)
+    ON_COMMAND_RANGE(ID_BACK_HISTORY_FIRST, ID_BACK_HISTORY_LAST, OnBackHistory)
+    ON_COMMAND_RANGE(ID_FORWARD_HISTORY_FIRST, ID_FORWARD_HISTORY_LAST, OnForwardHistory)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
     ON_WM_SIZE()
@@ -61,12 +120,32 @@ BEGIN_MESSAGE_MAP(CChildView, CWnd)
     ON_UPDATE_COMMAND_UI(ID_PAGE_PASTE, OnUpdatePageCutPaste)
     ON_COMMAND(ID_PAGE_SELECT_ALL, OnPageSelectAll)
     ON_COMMAND(ID_TOOLS_OPTIONS, OnToolsOptions)
+    ON_COMMAND(ID_FILE_NEW_WINDOW, OnFileNewWindow)
+    ON_COMMAND(ID_FILE_OPEN_PAGE, OnFileOpenPage)
+    ON_COMMAND(ID_FILE_PRINT_PAGE, OnFilePrintPage)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW_PAGE, OnFilePrintPreviewPage)
+    ON_COMMAND(ID_PAGE_FIND, OnPageFind)
+    ON_COMMAND(ID_VIEW_SOURCE, OnViewSource)
+    ON_COMMAND(ID_TOOLS_INTERNET_OPTIONS, OnToolsInternetOptions)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CChildView, CWnd)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_DOCUMENTCOMPLETE, DocumentComplete, VTS_DISPATCH VTS_PVARIANT)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_NAVIGATECOMPLETE2, NavigateComplete2, VTS_DISPATCH VTS_PVARIANT)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_BEFORENAVIGATE2, BeforeNavigate2,
+             VTS_DISPATCH VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PBOOL)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_STATUSTEXTCHANGE, StatusTextChange, VTS_BSTR)
     ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_COMMANDSTATECHANGE, CommandStateChange, VTS_I4 VTS_BOOL)
     ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_DOWNLOADBEGIN, DownloadBegin, VTS_NONE)
     ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_DOWNLOADCOMPLETE, DownloadComplete, VTS_NONE)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_TITLECHANGE, TitleChange, VTS_BSTR)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_NEWWINDOW2, NewWindow2, VTS_PDISPATCH VTS_PBOOL)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_PROGRESSCHANGE, ProgressChange, VTS_I4 VTS_I4)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_SETSECURELOCKICON, SetSecureLockIcon, VTS_I4)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_WINDOWSETLEFT, WindowSetLeft, VTS_I4)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_WINDOWSETTOP, WindowSetTop, VTS_I4)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_WINDOWSETWIDTH, WindowSetWidth, VTS_I4)
+    ON_EVENT(CChildView, AFX_IDW_PANE_FIRST, DISPID_WINDOWSETHEIGHT, WindowSetHeight, VTS_I4)
 END_EVENTSINK_MAP()
 
 BOOL CChildView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -141,33 +220,25 @@ void CChildView::Navigate(LPCWSTR lpszURL, DWORD dwFlags, LPCWSTR lpszTargetFram
 {
     if (!m_pBrowserApp) return;
 
-    VARIANT vPostData;
-    ::VariantInit(&vPostData);
+    COleVariant vPostData;
     if (lpvPostData) {
         if (SAFEARRAY* psa = ::SafeArrayCreateVector(VT_UI1, 0, dwPostDataLen)) {
+            vPostData.vt = VT_ARRAY | VT_UI1;
+            vPostData.parray = psa;
             void* pData = nullptr;
             if (SUCCEEDED(::SafeArrayAccessData(psa, &pData))) {
                 if (dwPostDataLen) std::memcpy(pData, lpvPostData, dwPostDataLen);
                 ::SafeArrayUnaccessData(psa);
             }
-            vPostData.vt = VT_ARRAY | VT_UI1;
-            vPostData.parray = psa;
         }
     }
-    VARIANT vURL = MakeBstrVariant(lpszURL);
-    VARIANT vFlags;
-    ::VariantInit(&vFlags);
-    vFlags.vt = VT_I4;
-    vFlags.lVal = static_cast<LONG>(dwFlags);
-    VARIANT vTarget = MakeBstrVariant(lpszTargetFrameName);
-    VARIANT vHeaders = MakeBstrVariant(lpszHeaders);
-
-    m_pBrowserApp->Navigate2(&vURL, &vFlags, &vTarget, &vPostData, &vHeaders);
-
-    ::VariantClear(&vURL);
-    ::VariantClear(&vTarget);
-    ::VariantClear(&vHeaders);
-    ::VariantClear(&vPostData);
+    // A null text is passed as a VT_BSTR holding a null BSTR.
+    COleVariant vURL(lpszURL);
+    COleVariant vFlags;
+    VariantSetLong(vFlags, static_cast<LONG>(dwFlags));
+    COleVariant vTarget(lpszTargetFrameName);
+    COleVariant vHeaders(lpszHeaders);
+    m_pBrowserApp->Navigate2(vURL.p(), vFlags.p(), vTarget.p(), vPostData.p(), vHeaders.p());
 }
 
 void CChildView::GoHome()
@@ -251,6 +322,212 @@ BOOL CChildView::DownloadComplete()
     return TRUE;
 }
 
+bool CChildView::IsScriptUrl(LPCWSTR lpszURL)
+{
+    CString strLower(lpszURL);
+    strLower.MakeLower();
+    for (const wchar_t* pszPrefix : {L"javascript", L"script", L"vbscript", L"jscript"}) {
+        if (strLower.Find(pszPrefix) == 0) return true;
+    }
+    return false;
+}
+
+BOOL CChildView::DocumentComplete(IDispatch* pDisp, VARIANT* pvarURL)
+{
+    if (!IsTopLevelBrowser(pDisp)) return TRUE;
+    m_strURL = UrlOf(pvarURL);
+    UpdateFrameForURL();
+    if (CBrowserFrame* pFrame = ParentFrame()) pFrame->SetProgress(0, -1);
+    return TRUE;
+}
+
+BOOL CChildView::NavigateComplete2(IDispatch* pDisp, VARIANT* pvarURL)
+{
+    if (!m_pBrowserApp || !IsTopLevelBrowser(pDisp)) return TRUE;
+    m_strURL = UrlOf(pvarURL);
+    UpdateFrameForURL();
+    return TRUE;
+}
+
+BOOL CChildView::BeforeNavigate2(IDispatch* pDisp, VARIANT* pvarURL, VARIANT* /*pvarFlags*/,
+                                 VARIANT* /*pvarTargetFrameName*/, VARIANT* /*pvarPostData*/,
+                                 VARIANT* /*pvarHeaders*/, BOOL* pbCancel)
+{
+    if (!m_pBrowserApp) return TRUE;
+    CString strURL = UrlOf(pvarURL);
+    if (IsScriptUrl(strURL)) {
+        if (pbCancel) *pbCancel = FALSE;  // the script runs; nothing else changes
+        return TRUE;
+    }
+    if (IsTopLevelBrowser(pDisp)) m_strURL = strURL;
+    // Frames too: a script may have asked for a shape before any of the page's documents loaded.
+    ApplyWindowFeatures();
+    return TRUE;
+}
+
+BOOL CChildView::TitleChange(BSTR bstrText)
+{
+    CString strTitle(bstrText);
+    if (strTitle.IsEmpty()) strTitle = kAppTitle;
+    else strTitle += kTitleSuffix;
+    if (CBrowserFrame* pFrame = ParentFrame()) pFrame->SetWindowText(strTitle);
+    return TRUE;
+}
+
+BOOL CChildView::NewWindow2(IDispatch** ppDisp, BOOL* pbCancel)
+{
+    CChildView* pView = OpenBrowserWindow();
+    CComPtr<IDispatch> pNewControl;
+    if (pView && pView->m_pBrowserApp) {
+        pView->m_pBrowserApp->put_RegisterAsBrowser(VARIANT_TRUE);
+        pNewControl.Attach(pView->GetApplication());
+    }
+    // The new control's reference goes to the control that asked; without one the page gets no window.
+    bool bOpened = pNewControl && ppDisp;
+    if (bOpened) *ppDisp = pNewControl.Detach();
+    if (pbCancel) *pbCancel = bOpened ? FALSE : TRUE;
+    return TRUE;
+}
+
+BOOL CChildView::StatusTextChange(BSTR bstrText)
+{
+    CBrowserFrame* pFrame = ParentFrame();
+    if (pFrame && ::IsWindow(pFrame->m_wndStatusBar.m_hWnd)) pFrame->m_wndStatusBar.SetWindowText(CString(bstrText));
+    return TRUE;
+}
+
+BOOL CChildView::ProgressChange(long nProgress, long nProgressMax)
+{
+    if (CBrowserFrame* pFrame = ParentFrame()) pFrame->SetProgress(nProgress, nProgressMax);
+    return TRUE;
+}
+
+BOOL CChildView::SetSecureLockIcon(long nSecureLockIcon)
+{
+    // Every level but "unsecure" (mixed content included) shows the padlock.
+    if (CBrowserFrame* pFrame = ParentFrame()) pFrame->SetSecureIcon(nSecureLockIcon != secureLockIconUnsecure);
+    return TRUE;
+}
+
+BOOL CChildView::WindowSetLeft(long nLeft)
+{
+    m_winRequest.left = nLeft;
+    m_winRequest.hasLeft = 1;
+    return TRUE;
+}
+
+BOOL CChildView::WindowSetTop(long nTop)
+{
+    m_winRequest.top = nTop;
+    m_winRequest.hasTop = 1;
+    return TRUE;
+}
+
+BOOL CChildView::WindowSetWidth(long nWidth)
+{
+    m_winRequest.width = nWidth;
+    m_winRequest.hasWidth = 1;
+    return TRUE;
+}
+
+BOOL CChildView::WindowSetHeight(long nHeight)
+{
+    m_winRequest.height = nHeight;
+    m_winRequest.hasHeight = 1;
+    return TRUE;
+}
+
+void CChildView::UpdateFrameForURL()
+{
+    CBrowserFrame* pFrame = ParentFrame();
+    if (!pFrame) return;
+    pFrame->UpdateZonePane(GetUrlZone());
+    pFrame->SetAddressText(m_strURL);
+}
+
+int CChildView::GetUrlZone() const
+{
+    CComPtr<IInternetSecurityManager> pSecurityManager;
+    if (FAILED(::CoCreateInstance(CLSID_InternetSecurityManager, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IInternetSecurityManager, reinterpret_cast<void**>(&pSecurityManager))) ||
+        !pSecurityManager) {
+        return -1;
+    }
+    DWORD dwZone = 0;
+    if (FAILED(pSecurityManager->MapUrlToZone(m_strURL, &dwZone, 0))) return -1;
+    return static_cast<int>(dwZone);
+}
+
+// Sizes a script asked for are the page's: the frame adds its borders, its bars and, per bar
+// kept, an allowance. What the script did not ask for keeps the frame's current outer size,
+// so that later navigations of the same window leave it where and as large as it is.
+void CChildView::ApplyWindowFeatures()
+{
+    CBrowserFrame* pFrame = ParentFrame();
+    if (!m_pBrowserApp || !pFrame) return;
+    WindowRequest request = m_winRequest;
+    bool bRequested = request.hasLeft || request.hasTop || request.hasWidth || request.hasHeight;
+    VARIANT_BOOL vbMenuBar = VARIANT_FALSE;
+    bool bMenuBar = SUCCEEDED(m_pBrowserApp->get_MenuBar(&vbMenuBar)) && vbMenuBar != VARIANT_FALSE;
+    if (!bRequested && bMenuBar) return;
+
+    int nToolBar = 0;
+    bool bToolBar = SUCCEEDED(m_pBrowserApp->get_ToolBar(&nToolBar)) && nToolBar != 0;
+    int nAllowance = 0;
+    HWND hReBar = pFrame->m_wndReBar.m_hWnd;
+    m_bResizingFrame = TRUE;
+    if (bMenuBar) nAllowance += kBarAllowance;
+    else HideBand(hReBar, kMenuBand);
+    if (bToolBar) nAllowance += kBarAllowance;
+    else HideBand(hReBar, kToolBand);
+    HideBand(hReBar, kAddressBand);  // the address box never stays
+    m_bResizingFrame = FALSE;
+    pFrame->RecalcLayout();
+    RECT rectClient;
+    GetClientRect(&rectClient);
+    OnSize(SIZE_RESTORED, rectClient.right, rectClient.bottom);  // the control missed the bars going
+    m_winRequest = WindowRequest{};
+    if (!bRequested) return;
+
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!pFrame->GetWindowPlacement(&placement)) return;
+    placement.showCmd = SW_SHOWNORMAL;
+    const RECT rectOld = placement.rcNormalPosition;
+    int nBarsHeight = WindowHeight(hReBar) + WindowHeight(pFrame->m_wndStatusBar.m_hWnd);
+    int nLeft = request.hasLeft ? request.left : rectOld.left;
+    int nTop = request.hasTop ? request.top : rectOld.top;
+    int nWidth = request.hasWidth ? request.width + kExtraWidth : rectOld.right - rectOld.left;
+    int nHeight = request.hasHeight ? request.height + nBarsHeight + nAllowance + kExtraHeight
+                                    : rectOld.bottom - rectOld.top;
+    placement.rcNormalPosition = RECT{nLeft, nTop, nLeft + nWidth, nTop + nHeight};
+    ::SetWindowPlacement(pFrame->m_hWnd, &placement);
+    if (!request.hasLeft && !request.hasTop) CenterOnWorkArea(pFrame->m_hWnd);
+}
+
+CChildView* CChildView::OpenBrowserWindow()
+{
+    CWnd* pMainWnd = theApp.m_pMainWnd;
+    if (!pMainWnd || !::IsWindow(pMainWnd->m_hWnd)) return nullptr;
+    CChildView* pView = nullptr;
+    int nFailed = 0;
+    pMainWnd->SendMessage(WM_OPEN_BROWSER_WINDOW, reinterpret_cast<WPARAM>(&pView), reinterpret_cast<LPARAM>(&nFailed));
+    return nFailed == 0 ? pView : nullptr;
+}
+
+void CChildView::OnBackHistory(UINT nID)
+{
+    int nSteps = static_cast<int>(nID) - static_cast<int>(ID_BACK_HISTORY_FIRST) + 1;
+    // Back to back: the control moves one step through its travel log per call.
+    for (int i = 0; m_pBrowserApp && i < nSteps; ++i) m_pBrowserApp->GoBack();
+}
+
+void CChildView::OnForwardHistory(UINT nID)
+{
+    int nSteps = static_cast<int>(nID) - static_cast<int>(ID_FORWARD_HISTORY_FIRST) + 1;
+    for (int i = 0; m_pBrowserApp && i < nSteps; ++i) m_pBrowserApp->GoForward();
+}
+
 void CChildView::OnPaint()
 {
     CPaintDC dc(this);
@@ -293,9 +570,9 @@ void CChildView::OnViewInitialize()
     if (pSite) pSite->m_pDocHostUIHandler = &m_docHostUIHandler;
     ::RegisterDragDrop(m_hWnd, &m_docHostUIHandler.m_dropTarget);
     m_ambientProps.m_bDeferToContainer = 0;
-    IDispatch* pApplication = GetApplication();
-    if (m_ambientProps.m_spControl.p() != pApplication) m_ambientProps.m_spControl = pApplication;
-    if (pApplication) pApplication->Release();
+    CComPtr<IDispatch> pApplication;
+    pApplication.Attach(GetApplication());
+    if (m_ambientProps.m_spControl.p() != pApplication.p()) m_ambientProps.m_spControl = pApplication.p();
     if (pSite) {
         pSite->m_pAmbientProps = &m_ambientProps;
         pSite->m_pDocHostShowUI = &m_docHostShowUI;
@@ -339,11 +616,9 @@ void CChildView::OnViewRefresh()
     // Control alone forces a complete reload, skipping the cache.
     if (IsKeyDown(::GetAsyncKeyState(VK_CONTROL)) && !IsKeyDown(::GetKeyState(VK_SHIFT)) &&
         !IsKeyDown(::GetKeyState(VK_MENU))) {
-        VARIANT vLevel;
-        ::VariantInit(&vLevel);
-        vLevel.vt = VT_I4;
-        vLevel.lVal = REFRESH_COMPLETELY;
-        m_pBrowserApp->Refresh2(&vLevel);
+        COleVariant vLevel;
+        VariantSetLong(vLevel, REFRESH_COMPLETELY);
+        m_pBrowserApp->Refresh2(vLevel.p());
     } else {
         m_pBrowserApp->Refresh();
     }
@@ -365,12 +640,10 @@ void CChildView::OnUpdateViewStop(CCmdUI*)
 UINT CChildView::GetTextSizeCommand() const
 {
     if (!m_pBrowserApp) return ID_TEXTSIZE_MEDIUM;
-    VARIANT vZoom;
-    ::VariantInit(&vZoom);
+    COleVariant vZoom;
     // A control that cannot tell its zoom gets no check mark rather than a wrong one.
     if (FAILED(m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &vZoom))) return 0;
     long nZoom = vZoom.vt == VT_I4 ? vZoom.lVal : -1;
-    ::VariantClear(&vZoom);
     if (nZoom < 0 || nZoom > kZoomOfLargest) return 0;
     return ID_TEXTSIZE_LARGEST + static_cast<UINT>(kZoomOfLargest - nZoom);
 }
@@ -378,13 +651,11 @@ UINT CChildView::GetTextSizeCommand() const
 void CChildView::OnTextSize(UINT nID)
 {
     if (!m_pBrowserApp) return;
-    VARIANT vZoom;
-    ::VariantInit(&vZoom);
-    vZoom.vt = VT_I4;
-    vZoom.lVal = nID >= ID_TEXTSIZE_LARGEST && nID <= ID_TEXTSIZE_SMALLEST
-                     ? kZoomOfLargest - static_cast<long>(nID - ID_TEXTSIZE_LARGEST)
-                     : 2;
-    m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &vZoom, nullptr);
+    COleVariant vZoom;
+    VariantSetLong(vZoom, nID >= ID_TEXTSIZE_LARGEST && nID <= ID_TEXTSIZE_SMALLEST
+                              ? kZoomOfLargest - static_cast<long>(nID - ID_TEXTSIZE_LARGEST)
+                              : 2);
+    m_pBrowserApp->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, vZoom.p(), nullptr);
 }
 
 BOOL CChildView::ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup)
@@ -401,9 +672,14 @@ BOOL CChildView::ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup)
     return TRUE;
 }
 
+CBrowserFrame* CChildView::ParentFrame() const
+{
+    return dynamic_cast<CBrowserFrame*>(GetParentFrame());
+}
+
 HWND CChildView::AddressEditWithFocus() const
 {
-    auto* pFrame = dynamic_cast<CBrowserFrame*>(GetParentFrame());
+    CBrowserFrame* pFrame = ParentFrame();
     return pFrame && pFrame->AddressBoxHasFocus() ? pFrame->m_wndAddress.m_edit.m_hWnd : nullptr;
 }
 
@@ -454,4 +730,50 @@ void CChildView::OnToolsOptions()
 {
     DlgSetting dlgSetting(this);
     dlgSetting.DoModal();
+}
+
+void CChildView::OnFileNewWindow()
+{
+    if (!m_pBrowserApp) return;
+    CComBSTR bstrURL;
+    m_pBrowserApp->get_LocationURL(&bstrURL);
+    if (bstrURL.Length() == 0) return;
+    // The new window shows the same address; it starts a history of its own.
+    if (CChildView* pView = OpenBrowserWindow()) pView->Navigate(bstrURL);
+}
+
+void CChildView::OnFileOpenPage()
+{
+    CString strFilter, strTitle;
+    strFilter.LoadString(IDS_OPEN_FILTER);
+    strTitle.LoadString(IDS_OPEN_TITLE);
+    COpenPageDialog dialog(strFilter, strTitle);
+    if (dialog.DoModal() == IDOK) Navigate(dialog.GetPathName());
+}
+
+void CChildView::OnFilePrintPage()
+{
+    ExecDocumentCommand(OLECMDID_PRINT, FALSE);
+}
+
+void CChildView::OnFilePrintPreviewPage()
+{
+    ExecDocumentCommand(OLECMDID_PRINTPREVIEW, FALSE);
+}
+
+void CChildView::OnPageFind()
+{
+    ExecDocumentCommand(kHtmlIdFind, TRUE);
+}
+
+void CChildView::OnViewSource()
+{
+    ExecDocumentCommand(kHtmlIdViewSource, TRUE);
+}
+
+void CChildView::OnToolsInternetOptions()
+{
+    // Without a document the control cannot show its options: the control panel item can.
+    if (ExecDocumentCommand(kHtmlIdOptions, TRUE)) return;
+    ::ShellExecuteW(m_hWnd, L"open", L"control.exe", L"inetcpl.cpl", L".", SW_SHOW);
 }

@@ -7,6 +7,8 @@
 
 #include <exdisp.h>
 
+class CBrowserFrame;
+
 // Position and size a script asked for; a value counts only while its flag is nonzero.
 struct WindowRequest {
     int32_t left;
@@ -43,6 +45,8 @@ public:
     UINT GetTextSizeCommand() const;
     // Runs a command of the document (in the browser's own group when bBrowserGroup); TRUE when it was reached.
     BOOL ExecDocumentCommand(DWORD nCmdID, BOOL bBrowserGroup);
+    // Whether a URL is a script of the page (a plain prefix test in any letter case, no colon needed).
+    static bool IsScriptUrl(LPCWSTR lpszURL);
 
     // CWnd overrides
     BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -63,10 +67,27 @@ public:
     BOOL m_bResizingFrame = FALSE;           // TRUE while the frame's bars are being hidden for a script window
 
 protected:
+    // History ranges: back or forward by as many pages as the item's place in its list
+    virtual void OnBackHistory(UINT nID);
+    virtual void OnForwardHistory(UINT nID);
+
     // Control events
+    virtual BOOL DocumentComplete(IDispatch* pDisp, VARIANT* pvarURL);
+    virtual BOOL NavigateComplete2(IDispatch* pDisp, VARIANT* pvarURL);
+    virtual BOOL BeforeNavigate2(IDispatch* pDisp, VARIANT* pvarURL, VARIANT* pvarFlags, VARIANT* pvarTargetFrameName,
+                                 VARIANT* pvarPostData, VARIANT* pvarHeaders, BOOL* pbCancel);
+    virtual BOOL TitleChange(BSTR bstrText);
+    virtual BOOL NewWindow2(IDispatch** ppDisp, BOOL* pbCancel);
     virtual BOOL CommandStateChange(long nCommand, BOOL bEnable);
     virtual BOOL DownloadBegin();
     virtual BOOL DownloadComplete();
+    virtual BOOL StatusTextChange(BSTR bstrText);
+    virtual BOOL ProgressChange(long nProgress, long nProgressMax);
+    virtual BOOL WindowSetLeft(long nLeft);
+    virtual BOOL WindowSetTop(long nTop);
+    virtual BOOL WindowSetWidth(long nWidth);
+    virtual BOOL WindowSetHeight(long nHeight);
+    BOOL SetSecureLockIcon(long nSecureLockIcon);
 
     // Messages
     afx_msg void OnPaint();
@@ -93,10 +114,27 @@ protected:
     afx_msg void OnPageSelectAll();
     afx_msg void OnUpdatePageCutPaste(CCmdUI* pCmdUI);
     afx_msg void OnToolsOptions();
+    afx_msg void OnFileNewWindow();
+    afx_msg void OnFileOpenPage();
+    afx_msg void OnFilePrintPage();
+    afx_msg void OnFilePrintPreviewPage();
+    afx_msg void OnPageFind();
+    afx_msg void OnViewSource();
+    afx_msg void OnToolsInternetOptions();
     DECLARE_MESSAGE_MAP()
     DECLARE_EVENTSINK_MAP()
 
 private:
+    // The browser frame this view is the client of, or null.
+    CBrowserFrame* ParentFrame() const;
+    // Zone, address box of the frame after the top-level document changed.
+    void UpdateFrameForURL();
+    // The security zone of m_strURL, or -1 when the security manager cannot say.
+    int GetUrlZone() const;
+    // Shapes the frame as the page's script asked: its bars, position and size.
+    void ApplyWindowFeatures();
+    // Asks the window manager for a new browser window; its view, or null.
+    static CChildView* OpenBrowserWindow();
     // The edit of the frame's address box when the focus is in that box, else null.
     HWND AddressEditWithFocus() const;
     BOOL PageHasEditableFocus() const;

@@ -11,10 +11,9 @@ bool ReadType(IHTMLElement* pElement, REFIID riid, ElementAnswer* pAnswer)
 {
     CComPtr<TElement> pText;
     if (FAILED(pElement->QueryInterface(riid, reinterpret_cast<void**>(&pText))) || !pText) return false;
-    BSTR bstrType = nullptr;
+    CComBSTR bstrType;
     pText->get_type(&bstrType);
     CString strType(bstrType);
-    ::SysFreeString(bstrType);
     *pAnswer = strType.Trim().IsEmpty() ? ElementAnswer::EmptyType : ElementAnswer::Editable;
     return true;
 }
@@ -59,21 +58,19 @@ BOOL FindEditableFocusInFrames(IHTMLDocument2* pDocument)
     pFrames->get_length(&nFrames);
     if (nFrames == 0) return ExamineActiveElement(pDocument) == ElementAnswer::Editable;
     for (long i = 0; i < nFrames; ++i) {
-        VARIANT vIndex;
-        ::VariantInit(&vIndex);
+        COleVariant vIndex;
         vIndex.vt = VT_I4;
         vIndex.lVal = i;
-        VARIANT vFrame;
-        ::VariantInit(&vFrame);
-        if (FAILED(pFrames->item(&vIndex, &vFrame))) continue;
+        COleVariant vFrame;
+        if (FAILED(pFrames->item(vIndex.p(), &vFrame))) continue;
         CComPtr<IHTMLWindow2> pWindow;
         CComPtr<IHTMLDocument2> pFrameDocument;
-        bool bEditable = vFrame.vt == VT_DISPATCH && vFrame.pdispVal &&
-                         SUCCEEDED(vFrame.pdispVal->QueryInterface(IID_IHTMLWindow2, reinterpret_cast<void**>(&pWindow))) &&
-                         pWindow && SUCCEEDED(pWindow->get_document(&pFrameDocument)) && pFrameDocument &&
-                         HasEditableFocus(pFrameDocument);
-        ::VariantClear(&vFrame);
-        if (bEditable) return TRUE;
+        if (vFrame.vt == VT_DISPATCH && vFrame.pdispVal &&
+            SUCCEEDED(vFrame.pdispVal->QueryInterface(IID_IHTMLWindow2, reinterpret_cast<void**>(&pWindow))) &&
+            pWindow && SUCCEEDED(pWindow->get_document(&pFrameDocument)) && pFrameDocument &&
+            HasEditableFocus(pFrameDocument)) {
+            return TRUE;
+        }
     }
     return FALSE;
 }

@@ -396,6 +396,11 @@ void StandInControl::SetTravelLog(std::vector<StandInTravelEntry> back, std::vec
     m_pState->config.forward = std::move(forward);
 }
 
+void StandInControl::SetTravelLogOffered(bool bOffered)
+{
+    m_pState->config.bTravelLog = bOffered;
+}
+
 void StandInControl::SetAcceleratorResult(HRESULT hr)
 {
     m_pState->config.hrTranslateAccelerator = hr;
@@ -596,6 +601,13 @@ CComPtr<IDispatch> StandInControl::FrameBrowser(std::wstring strURL)
     CComPtr<IDispatch> spFrame;
     spFrame.Attach(NewStandInFrameBrowser(m_pState, std::move(strURL)));
     return spFrame;
+}
+
+CComPtr<IDispatch> StandInControl::DispatchAlias()
+{
+    CComPtr<IDispatch> spAlias;
+    if (m_pState->pBrowserDispatch) spAlias.Attach(NewStandInDispatchAlias(m_pState, m_pState->pBrowserDispatch));
+    return spAlias;
 }
 
 // Calls into the host

@@ -90,6 +90,7 @@ struct StandInConfig {
     long nZoom = 2;                                // ExecWB(OLECMDID_ZOOM): 0 (smallest) to 4
     std::vector<StandInTravelEntry> back;          // TLEF_RELATIVE_BACK, enumerated in this order
     std::vector<StandInTravelEntry> forward;       // TLEF_RELATIVE_FORE, enumerated in this order
+    bool bTravelLog = true;                        // QueryService(SID_STravelLogCursor) answers; Wine's does not
     HRESULT hrTranslateAccelerator = S_FALSE;
     VARIANT_BOOL bMenuBar = VARIANT_TRUE;
     VARIANT_BOOL bToolBar = VARIANT_TRUE;
@@ -156,7 +157,9 @@ public:
     void SetLocationURL(std::wstring strURL);
     void SetZoom(long nZoom);
     long Zoom() const;
+    // GoBack and GoForward move through these lists, one entry per call.
     void SetTravelLog(std::vector<StandInTravelEntry> back, std::vector<StandInTravelEntry> forward);
+    void SetTravelLogOffered(bool bOffered);
     void SetAcceleratorResult(HRESULT hr);
     void SetActiveElement(StandInElementKind kind, std::wstring strType = L"");
     void SetFrameCount(int nFrames);
@@ -199,6 +202,8 @@ public:
 
     // A browser object of a frame: its own identity, for the pDisp of frame events.
     CComPtr<IDispatch> FrameBrowser(std::wstring strURL = L"");
+    // An IDispatch of the control other than Dispatch(), with the control's identity.
+    CComPtr<IDispatch> DispatchAlias();
 
     // Calls into the host as the real control makes them, through the client
     // site it holds (E_UNEXPECTED without one). Each records "Site.<Method>".

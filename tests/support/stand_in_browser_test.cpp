@@ -9,6 +9,7 @@
 #include <servprov.h>
 #include <tlogstg.h>
 
+#include "framework/handles.h"
 #include "framework/interface_ids.h"
 
 #include <algorithm>
@@ -547,6 +548,55 @@ TEST_F(StandInBrowserTest, CallsIntoTheHostNewWindowAndCloseRequestReachTheHost)
     EXPECT_EQ(pSink->Refs(), 1);
     pSite->Release();
     pSink->Release();
+}
+
+TEST_F(StandInBrowserTest, TravelMovesThroughTheLogAndIdentitiesAreThoseOfTheRealControl)
+{
+    StandInBrowserFactory factory;
+    CComPtr<IWebBrowser2> spBrowser;
+    ASSERT_EQ(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IWebBrowser2,
+                                 reinterpret_cast<void**>(&spBrowser)),
+              S_OK);
+    std::shared_ptr<StandInControl> pControl = factory.Last();
+    pControl->SetTitle(L"Here");
+    pControl->SetLocationURL(L"http://here/");
+    pControl->SetTravelLog({{L"B1", L"http://b1/"}, {L"B2", L"http://b2/"}}, {{L"F1", L"http://f1/"}});
+    CComPtr<IServiceProvider> spServices = As<IServiceProvider>(spBrowser);
+    CComPtr<ITravelLogStg> spTravelLog;
+    ASSERT_EQ(spServices->QueryService(SID_STravelLogCursor, IID_ITravelLogStg, reinterpret_cast<void**>(&spTravelLog)),
+              S_OK);
+
+    EXPECT_EQ(spBrowser->GoBack(), S_OK);
+    EXPECT_EQ(spBrowser->GoBack(), S_OK);
+    EXPECT_EQ(spBrowser->GoBack(), E_FAIL);  // nothing further back
+    EXPECT_EQ(Titles(spTravelLog, TLEF_RELATIVE_BACK), std::vector<std::wstring>{});
+    EXPECT_EQ(Titles(spTravelLog, TLEF_RELATIVE_FORE),
+              (std::vector<std::wstring>{L"B1=http://b1/", L"Here=http://here/", L"F1=http://f1/"}));
+    CComBSTR bstrURL;
+    spBrowser->get_LocationURL(&bstrURL);
+    EXPECT_STREQ(bstrURL, L"http://b2/");
+    EXPECT_EQ(spBrowser->GoForward(), S_OK);
+    EXPECT_EQ(Titles(spTravelLog, TLEF_RELATIVE_BACK), std::vector<std::wstring>{L"B2=http://b2/"});
+    spTravelLog.Release();
+
+    pControl->SetTravelLogOffered(false);  // as Wine's control
+    EXPECT_EQ(spServices->QueryService(SID_STravelLogCursor, IID_ITravelLogStg, reinterpret_cast<void**>(&spTravelLog)),
+              E_NOINTERFACE);
+
+    // A frame's IDispatch is not its IUnknown; the alias is another IDispatch of the control itself.
+    CComPtr<IDispatch> spFrame = pControl->FrameBrowser(L"http://frame/");
+    CComPtr<IUnknown> spFrameUnknown = As<IUnknown>(spFrame);
+    EXPECT_NE(static_cast<void*>(spFrameUnknown.p()), static_cast<void*>(spFrame.p()));
+    CComPtr<IDispatch> spAlias = pControl->DispatchAlias();
+    ASSERT_NE(spAlias.p(), nullptr);
+    EXPECT_NE(spAlias.p(), pControl->Dispatch());
+    EXPECT_EQ(As<IUnknown>(spAlias).p(), As<IUnknown>(spBrowser).p());
+    spAlias.Release();
+    spFrameUnknown.Release();
+    spFrame.Release();
+    spServices.Release();
+    spBrowser.Release();
+    EXPECT_EQ(pControl->LiveObjects(), 0);
 }
 
 }  // namespace

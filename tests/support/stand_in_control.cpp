@@ -141,8 +141,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID guidService, REFIID riid, void** ppv) override;
 
     // IWebBrowser2
-    HRESULT STDMETHODCALLTYPE GoBack() override { return Recorded("GoBack"); }
-    HRESULT STDMETHODCALLTYPE GoForward() override { return Recorded("GoForward"); }
+    HRESULT STDMETHODCALLTYPE GoBack() override;
+    HRESULT STDMETHODCALLTYPE GoForward() override;
     HRESULT STDMETHODCALLTYPE GoHome() override { return Recorded("GoHome"); }
     HRESULT STDMETHODCALLTYPE GoSearch() override { return Recorded("GoSearch"); }
     HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
@@ -265,8 +265,9 @@ private:
     CStandInBrowser* m_pBrowser;  // owns one reference
 };
 
-// A frame's browser object: only its identity matters, as the pDisp of frame events.
-class CStandInFrameBrowser : public CStandInObject<CStubWebBrowser2> {
+// A frame's browser object: only its identity matters, as the pDisp of frame events. Its
+// IUnknown is another pointer than its IDispatch, as the real control's frames' are.
+class CStandInFrameBrowser : public CStandInObject<CStubWebBrowser2, IServiceProvider> {
 public:
     CStandInFrameBrowser(std::shared_ptr<StandInState> pState, std::wstring strURL)
         : CStandInObject(std::move(pState), "FrameBrowser"), m_strURL(std::move(strURL))
@@ -281,17 +282,57 @@ public:
         return S_OK;
     }
 
+    // IServiceProvider
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID, REFIID, void** ppv) override
+    {
+        if (ppv) *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+
 protected:
     IUnknown* Find(REFIID riid) override
     {
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp ||
-            riid == IID_IWebBrowser2)
+        if (riid == IID_IUnknown || riid == IID_IServiceProvider) return static_cast<IServiceProvider*>(this);
+        if (riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
             return static_cast<IWebBrowser2*>(this);
         return nullptr;
     }
 
 private:
     std::wstring m_strURL;
+};
+
+// Another IDispatch of the control itself (a tear-off): a pointer that differs from the
+// control's IDispatch but has the control's identity.
+class CStandInDispatchAlias : public CStandInObject<IDispatch> {
+public:
+    CStandInDispatchAlias(std::shared_ptr<StandInState> pState, IUnknown* pControl)
+        : CStandInObject(std::move(pState), "DispatchAlias"), m_spControl(pControl)
+    {
+    }
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+
+protected:
+    IUnknown* Find(REFIID riid) override
+    {
+        if (riid == IID_IDispatch) return this;
+        // Everything else, IUnknown first, is the control's own.
+        IUnknown* pUnk = nullptr;
+        if (FAILED(m_spControl->QueryInterface(riid, reinterpret_cast<void**>(&pUnk))) || !pUnk) return nullptr;
+        pUnk->Release();  // the caller adds the reference it hands out
+        return pUnk;
+    }
+
+private:
+    CComPtr<IUnknown> m_spControl;
 };
 
 CStandInBrowser::CStandInBrowser(std::shared_ptr<StandInState> pState)
@@ -661,12 +702,38 @@ HRESULT CStandInBrowser::QueryService(REFGUID guidService, REFIID riid, void** p
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (guidService == SID_STravelLogCursor) {
+        if (!m_pState->config.bTravelLog) return E_NOINTERFACE;
         CComPtr<ITravelLogStg> spTravelLog;
         spTravelLog.Attach(NewStandInTravelLog(m_pState));
         return spTravelLog->QueryInterface(riid, ppv);
     }
     if (guidService == SID_SWebBrowserApp) return QueryInterface(riid, ppv);
     return E_NOINTERFACE;
+}
+
+// One step through the travel log: the current page goes to the front of the other list.
+HRESULT CStandInBrowser::GoBack()
+{
+    Record("GoBack");
+    StandInConfig& config = m_pState->config;
+    if (config.back.empty()) return E_FAIL;
+    config.forward.insert(config.forward.begin(), StandInTravelEntry{config.document.strTitle, config.strLocationURL});
+    config.document.strTitle = config.back.front().strTitle;
+    config.strLocationURL = config.back.front().strURL;
+    config.back.erase(config.back.begin());
+    return S_OK;
+}
+
+HRESULT CStandInBrowser::GoForward()
+{
+    Record("GoForward");
+    StandInConfig& config = m_pState->config;
+    if (config.forward.empty()) return E_FAIL;
+    config.back.insert(config.back.begin(), StandInTravelEntry{config.document.strTitle, config.strLocationURL});
+    config.document.strTitle = config.forward.front().strTitle;
+    config.strLocationURL = config.forward.front().strURL;
+    config.forward.erase(config.forward.begin());
+    return S_OK;
 }
 
 HRESULT CStandInBrowser::Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
@@ -864,6 +931,11 @@ HRESULT CStandInConnectionPoint::Unadvise(DWORD dwCookie)
 IUnknown* NewStandInBrowser(std::shared_ptr<StandInState> pState)
 {
     return static_cast<IOleObject*>(new CStandInBrowser(std::move(pState)));
+}
+
+IDispatch* NewStandInDispatchAlias(std::shared_ptr<StandInState> pState, IUnknown* pControl)
+{
+    return new CStandInDispatchAlias(std::move(pState), pControl);
 }
 
 IDispatch* NewStandInFrameBrowser(std::shared_ptr<StandInState> pState, std::wstring strURL)

@@ -97,6 +97,8 @@ IUnknown* NewStandInBrowser(std::shared_ptr<StandInState> pState);
 IDispatch* NewStandInDocument(std::shared_ptr<StandInState> pState);
 ITravelLogStg* NewStandInTravelLog(std::shared_ptr<StandInState> pState);
 IDispatch* NewStandInFrameBrowser(std::shared_ptr<StandInState> pState, std::wstring strURL);
+// Another IDispatch pointer with pControl's identity.
+IDispatch* NewStandInDispatchAlias(std::shared_ptr<StandInState> pState, IUnknown* pControl);
 
 // Text for recorded arguments (formats in stand_in_browser.h).
 std::string StandInUtf8(std::wstring_view str);

@@ -1,6 +1,8 @@
 #include "support/hosted_view_fixture.h"
+#include "app/main_frame.h"
 #include "res/resource.h"
 #include "support/message_pump.h"
+#include "view/open_page_dialog.h"
 
 #include <string>
 
@@ -114,6 +116,239 @@ TEST_F(PageCommandsTest, OnThePageCopyAndSelectAllAlwaysActCutAndPasteOnlyInEdit
         pFrame->m_wndView.SendMessage(WM_COMMAND, MAKEWPARAM(ID_PAGE_CUT, 0), 0);  // straight to the view
         EXPECT_EQ(control->CountCalls("Document.Exec"), c.bEditable ? 1 : 0) << c.name;
     }
+}
+
+TEST_F(PageCommandsTest, CutAndPasteFollowTheFocusedElementInsideAFrameset)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    control->SetDocument(true);
+    control->SetActiveElement(StandInElementKind::Plain);  // the frame element holding the focus
+    pFrame->m_wndView.SetFocus();
+    struct Case {
+        const char* name;
+        StandInElementKind kind;
+        const wchar_t* type;
+        bool bEditable;
+    };
+    const Case cases[] = {
+        {"text field", StandInElementKind::InputText, L"text", true},
+        {"password field", StandInElementKind::InputText, L" password ", true},
+        {"text area", StandInElementKind::TextArea, L"textarea", true},
+        {"file field", StandInElementKind::InputFile, L"file", true},
+        {"embedded object", StandInElementKind::Object, L"", true},
+        {"text field without a type", StandInElementKind::InputText, L"", false},
+        {"link", StandInElementKind::Plain, L"", false},
+        {"no element", StandInElementKind::None, L"", false},
+    };
+    for (const Case& c : cases) {
+        StandInDocumentConfig plain;
+        plain.activeElement = StandInElementKind::Plain;
+        StandInDocumentConfig focused;
+        focused.activeElement = c.kind;
+        focused.strActiveElementType = c.type;
+        control->SetFrames({plain, plain, focused});  // the third frame of the set
+        control->ClearCalls();
+        EXPECT_EQ(IsEnabled(pFrame, ID_PAGE_CUT), c.bEditable) << c.name;
+        EXPECT_EQ(IsEnabled(pFrame, ID_PAGE_PASTE), c.bEditable) << c.name;
+        Command(pFrame, ID_PAGE_PASTE);
+        std::vector<StandInCall> calls = control->CallsNamed("Document.Exec");
+        ASSERT_EQ(calls.size(), c.bEditable ? 1u : 0u) << c.name;
+        if (c.bEditable) {
+            EXPECT_EQ(calls[0].Arg("CmdID"), std::to_string(OLECMDID_PASTE)) << c.name;
+        }
+    }
+}
+
+TEST_F(PageCommandsTest, DocumentCommandsReachTheDocumentWithTheirGroupAndId)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    control->SetDocument(true);
+    pFrame->m_wndView.SetFocus();
+    struct Case {
+        const char* name;
+        UINT nID;
+        const char* group;
+        DWORD nCmdID;
+    };
+    const Case cases[] = {
+        {"Print", ID_FILE_PRINT_PAGE, "null", OLECMDID_PRINT},
+        {"Print Preview", ID_FILE_PRINT_PREVIEW_PAGE, "null", OLECMDID_PRINTPREVIEW},
+        {"Find", ID_PAGE_FIND, "CGID_IWebBrowser", 1},
+        {"View Source", ID_VIEW_SOURCE, "CGID_IWebBrowser", 2},
+        {"Internet Options", ID_TOOLS_INTERNET_OPTIONS, "CGID_IWebBrowser", 3},
+        {"Copy", ID_PAGE_COPY, "null", OLECMDID_COPY},
+        {"Select All", ID_PAGE_SELECT_ALL, "null", OLECMDID_SELECTALL},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(IsEnabled(pFrame, c.nID)) << c.name;
+        control->ClearCalls();
+        Command(pFrame, c.nID);
+        std::vector<StandInCall> calls = control->CallsNamed("Document.Exec");
+        ASSERT_EQ(calls.size(), 1u) << c.name;
+        EXPECT_EQ(calls[0].Arg("Group"), c.group) << c.name;
+        EXPECT_EQ(calls[0].Arg("CmdID"), std::to_string(c.nCmdID)) << c.name;
+        EXPECT_EQ(control->CountCalls("get_Application"), 1) << c.name;  // the control is asked first
+    }
+
+    // A failing command is still a command that reached the page: no control panel instead.
+    control->Config().hrDocumentExec = E_FAIL;
+    control->ClearCalls();
+    Command(pFrame, ID_TOOLS_INTERNET_OPTIONS);
+    EXPECT_EQ(control->CountCalls("Document.Exec"), 1);
+    PumpPending();
+    EXPECT_EQ(::FindWindowW(nullptr, L"Internet Settings"), nullptr);
+
+    control->SetDocument(false);
+    control->ClearCalls();
+    for (UINT nID : {ID_FILE_PRINT_PAGE, ID_FILE_PRINT_PREVIEW_PAGE, ID_PAGE_FIND, ID_VIEW_SOURCE}) Command(pFrame, nID);
+    EXPECT_EQ(control->CountCalls("Document.Exec"), 0);
+}
+
+TEST_F(PageCommandsTest, NewWindowOpensTheCurrentLocationInAWindowOfItsOwn)
+{
+    auto* pManager = new CMainFrame;
+    theApp.m_pMainWnd = pManager;
+    ASSERT_TRUE(pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+    ASSERT_TRUE(PumpUntil([&] { return pManager->m_listFrames.GetCount() == 1 && m_pFactory->Last(); }));
+    PumpPending();
+    CBrowserFrame* pFrame = pManager->m_listFrames.GetHead().pFrame;
+    std::shared_ptr<StandInControl> first = m_pFactory->Last();
+
+    first->SetLocationURL(L"");  // a blank view opens nothing
+    pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW_WINDOW, 1), 0);
+    EXPECT_EQ(m_pFactory->Controls().size(), 1u);
+    EXPECT_EQ(pManager->m_listFrames.GetCount(), 1);
+
+    first->SetLocationURL(L"http://example.test/here");
+    pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW_WINDOW, 1), 0);
+    ASSERT_EQ(m_pFactory->Controls().size(), 2u);
+    EXPECT_EQ(pManager->m_listFrames.GetCount(), 2);
+    std::shared_ptr<StandInControl> second = m_pFactory->Last();
+    std::vector<StandInCall> navigations = second->CallsNamed("Navigate2");
+    ASSERT_EQ(navigations.size(), 1u);
+    EXPECT_EQ(navigations[0].Arg("URL"), "BSTR:http://example.test/here");
+    EXPECT_EQ(navigations[0].Arg("Flags"), "I4:0");
+
+    theApp.m_pMainWnd = nullptr;
+    ::DestroyWindow(pManager->m_hWnd);
+    PumpPending();
+}
+
+TEST_F(PageCommandsTest, TheOpenFilterHasSixEntriesEndingWithAllFiles)
+{
+    CString strFilter;
+    ASSERT_TRUE(strFilter.LoadString(IDS_OPEN_FILTER));
+    std::vector<COpenPageDialog::CFilterEntry> entries = COpenPageDialog::ParseFilter(strFilter);
+    const wchar_t* kPatterns[] = {L"*.htm;*.html;*.shtml", L"*.txt", L"*.gif", L"*.jpg;*.jpeg", L"*.png", L"*.*"};
+    ASSERT_EQ(entries.size(), 6u);
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(entries[i].strPatterns, kPatterns[i]) << i;
+    EXPECT_EQ(entries[4].strLabel, L"PNG Files(*.png)");
+    EXPECT_EQ(entries[5].strLabel, L"All Files(*.*)");
+    EXPECT_EQ(COpenPageDialog::ParseFilter(L"A|*.a|B").size(), 1u);
+    EXPECT_TRUE(COpenPageDialog::ParseFilter(L"").empty());
+}
+
+// Answers the Open dialog once it is up: picks a file by name, or cancels.
+struct DialogDriver {
+    std::wstring strFile;  // empty: cancel
+    std::wstring strTitle;
+    std::vector<std::wstring> fileTypes;
+    bool bAnswered = false;
+
+    static DialogDriver* s_pDriver;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR nTimer, DWORD)
+    {
+        DialogDriver& driver = *s_pDriver;
+        HWND hDialog = nullptr;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                wchar_t szClass[16] = {};
+                ::GetClassNameW(hWnd, szClass, 16);
+                if (std::wstring(szClass) != L"#32770" || !::IsWindowVisible(hWnd)) return TRUE;
+                *reinterpret_cast<HWND*>(lParam) = hWnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&hDialog));
+        if (!hDialog || driver.bAnswered) return;
+        driver.bAnswered = true;
+        ::KillTimer(nullptr, nTimer);
+        wchar_t szTitle[64] = {};
+        ::GetWindowTextW(hDialog, szTitle, 64);
+        driver.strTitle = szTitle;
+        struct Found {
+            HWND hEdit = nullptr;
+            std::vector<std::wstring>* pTypes;
+        } found{nullptr, &driver.fileTypes};
+        ::EnumChildWindows(
+            hDialog,
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                auto& f = *reinterpret_cast<Found*>(lParam);
+                wchar_t szClass[32] = {};
+                ::GetClassNameW(hWnd, szClass, 32);
+                std::wstring cls = szClass;
+                if (cls == L"Edit" && !f.hEdit && ::IsWindowVisible(hWnd)) f.hEdit = hWnd;
+                if (cls == L"ComboBox" && ::SendMessageW(hWnd, CB_GETCOUNT, 0, 0) == 6 && f.pTypes->empty()) {
+                    for (int i = 0; i < 6; ++i) {
+                        wchar_t szItem[128] = {};
+                        ::SendMessageW(hWnd, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(szItem));
+                        f.pTypes->push_back(szItem);
+                    }
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (driver.strFile.empty() || !found.hEdit) {
+            ::PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        ::SetWindowTextW(found.hEdit, driver.strFile.c_str());
+        ::PostMessageW(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hDialog, IDOK)));
+    }
+};
+DialogDriver* DialogDriver::s_pDriver = nullptr;
+
+TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    wchar_t szTemp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, szTemp);
+    std::wstring strPath = std::wstring(szTemp) + L"tarnwick-open-test.png";
+    HANDLE hFile = ::CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+    DWORD dwWritten = 0;
+    ::WriteFile(hFile, "not a picture", 13, &dwWritten, nullptr);
+    ::CloseHandle(hFile);
+
+    for (bool bChoose : {false, true}) {
+        DialogDriver driver;
+        driver.strFile = bChoose ? strPath : L"";
+        DialogDriver::s_pDriver = &driver;
+        UINT_PTR nTimer = ::SetTimer(nullptr, 0, 200, &DialogDriver::OnTimer);
+        control->ClearCalls();
+        Command(pFrame, ID_FILE_OPEN_PAGE);  // returns when the dialog has closed
+        ::KillTimer(nullptr, nTimer);
+        EXPECT_TRUE(driver.bAnswered);
+        EXPECT_EQ(driver.strTitle, L"Open");
+        ASSERT_EQ(driver.fileTypes.size(), 6u);
+        EXPECT_EQ(driver.fileTypes[4], L"PNG Files(*.png)");
+        std::vector<StandInCall> navigations = control->CallsNamed("Navigate2");
+        if (!bChoose) {
+            EXPECT_TRUE(navigations.empty());
+            continue;
+        }
+        ASSERT_EQ(navigations.size(), 1u);
+        std::optional<std::string> url = navigations[0].Arg("URL");
+        ASSERT_TRUE(url.has_value());
+        EXPECT_EQ(*url, "BSTR:" + std::string(strPath.begin(), strPath.end()));  // the full path, ASCII here
+    }
+    ::DeleteFileW(strPath.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include "e2e/loopback_listener.h"
+#include "e2e/tarnwick_process.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
+{
+    std::vector<INPUT> inputs;
+    for (auto [vk, bDown] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressWith(WORD vkModifier, WORD vk)
+{
+    PressKeys({{vkModifier, true}, {vk, true}, {vk, false}, {vkModifier, false}});
+}
+
+void TypeText(const std::wstring& text)
+{
+    std::vector<INPUT> inputs;
+    for (wchar_t ch : text) {
+        for (DWORD dwFlags : {static_cast<DWORD>(KEYEVENTF_UNICODE), static_cast<DWORD>(KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = ch;
+            input.ki.dwFlags = dwFlags;
+            inputs.push_back(input);
+        }
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A left click at a screen point, as the mouse makes it.
+void ClickAt(POINT pt)
+{
+    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (pt.x * 65535 + cx / 2) / (cx - 1);
+        input.mi.dy = (pt.y * 65535 + cy / 2) / (cy - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &inputs[0], sizeof(INPUT));
+    ::Sleep(100);
+    ::SendInput(2, &inputs[1], sizeof(INPUT));
+}
+
+std::wstring TextOf(HWND hWnd)
+{
+    wchar_t szText[256] = {};
+    ::GetWindowTextW(hWnd, szText, 256);
+    return szText;
+}
+
+DWORD ProcessOf(HWND hWnd)
+{
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    return dwProcessId;
+}
+
+// The visible popup menu window of a process, or null.
+HWND VisiblePopupMenu(DWORD dwProcessId)
+{
+    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
+         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
+        if (::IsWindowVisible(hWnd) && ProcessOf(hWnd) == dwProcessId) return hWnd;
+    }
+    return nullptr;
+}
+
+// A visible top-level window with this exact title, of any process, or null.
+HWND WindowTitled(const wchar_t* pszTitle)
+{
+    struct Search {
+        const wchar_t* pszTitle;
+        HWND hFound;
+    } search{pszTitle, nullptr};
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            if (::IsWindowVisible(hWnd) && TextOf(hWnd) == s.pszTitle) {
+                s.hFound = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+RECT RectOf(HWND hWnd)
+{
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+class PageEndToEnd : public testing::Test {
+protected:
+    void Start(const std::wstring& arguments)
+    {
+        m_pTarnwick = std::make_unique<TarnwickProcess>(arguments);
+        ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(1));
+        m_hFrame = m_pTarnwick->BrowserWindows()[0];
+        m_hReBar = ::GetDlgItem(m_hFrame, AFX_IDW_REBAR);
+        m_hToolBar = ::GetDlgItem(m_hReBar, AFX_IDW_TOOLBAR);
+        m_hMenuBar = ::GetDlgItem(m_hReBar, AFX_IDW_MENUBAR);
+        m_hAddress = ::GetDlgItem(m_hReBar, 0xE803);
+        Activate(m_hFrame);
+    }
+    void Activate(HWND hWnd)
+    {
+        ::SetForegroundWindow(hWnd);
+        TarnwickProcess::WaitFor([hWnd] { return ::GetForegroundWindow() == hWnd; }, 3000);
+    }
+    // Closes every browser window as the user does; the last one ends the process.
+    void CloseAll()
+    {
+        for (HWND hWnd : m_pTarnwick->BrowserWindows()) ::PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
+    }
+    void TearDown() override
+    {
+        if (m_pTarnwick && m_pTarnwick->IsRunning()) CloseAll();
+    }
+    bool ButtonEnabled(UINT nCommand) const
+    {
+        return ::SendMessageW(m_hToolBar, TB_ISBUTTONENABLED, nCommand, 0) != 0;
+    }
+    DWORD ProcessId() const { return ::GetProcessId(m_pTarnwick->ProcessHandle()); }
+    // Opens a menu-bar popup with its mnemonic; its window.
+    HWND OpenMenu(WORD vkMnemonic)
+    {
+        PressWith(VK_MENU, vkMnemonic);
+        HWND hPopup = nullptr;
+        TarnwickProcess::WaitFor([&] { return (hPopup = VisiblePopupMenu(ProcessId())) != nullptr; }, 5000);
+        return hPopup;
+    }
+    void CloseMenus()
+    {
+        for (int i = 0; i < 2 && VisiblePopupMenu(ProcessId()); ++i) {
+            PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
+            TarnwickProcess::WaitFor([&] { return !VisiblePopupMenu(ProcessId()); }, 1000);
+        }
+    }
+
+    std::unique_ptr<TarnwickProcess> m_pTarnwick;
+    HWND m_hFrame = nullptr;
+    HWND m_hReBar = nullptr;
+    HWND m_hToolBar = nullptr;
+    HWND m_hMenuBar = nullptr;
+    HWND m_hAddress = nullptr;
+};
+
+TEST_F(PageEndToEnd, BackAndForwardStayDisabledAfterNavigationsBecauseTheControlSaysSo)
+{
+    LoopbackListener listener;
+    std::wstring base = L"http://127.0.0.1:" + std::to_wstring(listener.port());
+    Start(base + L"/first");
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /first HTTP/1.1");
+    PressWith(VK_MENU, 'D');
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(m_pTarnwick->ThreadId(), &info);
+        return ::GetParent(info.hwndFocus) == m_hAddress;
+    }, 5000));
+    TypeText(base + L"/second");
+    PressKeys({{VK_RETURN, true}, {VK_RETURN, false}});
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /second HTTP/1.1");
+    ::Sleep(1000);  // the control's events and the next idle update
+    EXPECT_FALSE(ButtonEnabled(ID_GO_BACK));
+    EXPECT_FALSE(ButtonEnabled(ID_GO_FORWARD));
+    EXPECT_TRUE(ButtonEnabled(ID_GO_HOME));
+    EXPECT_TRUE(ButtonEnabled(ID_VIEW_STOP));
+}
+
+TEST_F(PageEndToEnd, CtrlNOpensASecondWindowOnTheSameAddressAndClosingBothEndsTheProgram)
+{
+    LoopbackListener listener;
+    Start(L"http://127.0.0.1:" + std::to_wstring(listener.port()) + L"/shared");
+    ASSERT_EQ(listener.FirstRequestLine(15), "GET /shared HTTP/1.1");
+    PressWith(VK_CONTROL, 'N');
+    ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(2));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /shared HTTP/1.1");  // the new window's own request
+    CloseAll();
+}
+
+TEST_F(PageEndToEnd, CtrlOShowsTheOpenDialogAndEscClosesIt)
+{
+    Start(L"about:blank");
+    PressWith(VK_CONTROL, 'O');
+    HWND hDialog = nullptr;
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
+        hDialog = WindowTitled(L"Open");
+        return hDialog && ProcessOf(hDialog) == ProcessId();
+    }, 10000));
+    Activate(hDialog);
+    PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hDialog) || !::IsWindowVisible(hDialog); }, 5000));
+    EXPECT_EQ(m_pTarnwick->BrowserWindows().size(), 1u);
+}
+
+TEST_F(PageEndToEnd, InternetOptionsWithoutADocumentStartsTheControlPanelItem)
+{
+    Start(L"about:blank");
+    ASSERT_EQ(WindowTitled(L"Internet Settings"), nullptr);
+    ASSERT_NE(OpenMenu('T'), nullptr);
+    PressKeys({{'O', true}, {'O', false}});  // "Internet &Options..."
+    HWND hSettings = nullptr;
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hSettings = WindowTitled(L"Internet Settings")) != nullptr; }, 20000));
+    EXPECT_NE(ProcessOf(hSettings), ProcessId());  // the control panel's own process
+    ::PostMessageW(hSettings, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hSettings); }, 10000));
+}
+
+TEST_F(PageEndToEnd, TheBackDropDownShowsItsFivePlaceholdersEnabledWithoutATravelLog)
+{
+    Start(L"about:blank");
+    // Item height from a popup of two items, the Tools menu.
+    HWND hTools = OpenMenu('T');
+    ASSERT_NE(hTools, nullptr);
+    const RECT rectTools = RectOf(hTools);
+    CloseMenus();
+
+    // The control never reports Back possible here: the button is disabled, its arrow is not.
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return !ButtonEnabled(ID_GO_BACK); }, 5000));
+    RECT rectButton{};
+    m_pTarnwick->SendWithBuffer(m_hToolBar, TB_GETITEMRECT, 0, &rectButton);
+    ::MapWindowPoints(m_hToolBar, nullptr, reinterpret_cast<POINT*>(&rectButton), 2);
+    ClickAt(POINT{rectButton.right - 4, (rectButton.top + rectButton.bottom) / 2});  // on the arrow
+    HWND hPopup = nullptr;
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hPopup = VisiblePopupMenu(ProcessId())) != nullptr; }, 5000));
+    const RECT rectPopup = RectOf(hPopup);
+    EXPECT_NEAR(rectPopup.top, rectButton.bottom, 4);
+    // Five items of the Tools menu's height each, with the same frame.
+    int nExtra = (rectPopup.bottom - rectPopup.top) - (rectTools.bottom - rectTools.top);
+    ASSERT_EQ(nExtra % 3, 0) << nExtra;
+    int nItemHeight = nExtra / 3;
+    EXPECT_GE(nItemHeight, 12);
+    EXPECT_LE(nItemHeight, 40);
+
+    // An enabled item closes the menu when clicked; a greyed one would leave it open.
+    ClickAt(POINT{(rectPopup.left + rectPopup.right) / 2, rectPopup.bottom - 3 - nItemHeight / 2});  // "BACK5"
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindowVisible(hPopup); }, 3000));
+    EXPECT_TRUE(m_pTarnwick->IsRunning());
+}
+
+}  // namespace
