@@ -269,6 +269,7 @@ TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
         {"400 by 300 at left 10", false, false, 10, {}, 400, 300, {true, true, true}, 0, false},
         {"only a height, both bars wanted", true, true, {}, {}, {}, 300, {false, false, true}, 10, true},
         {"only a width and a top, the toolbar wanted", false, true, {}, 40, 400, {}, {true, false, true}, 5, false},
+        {"only a left, no bars", false, false, 10, {}, {}, {}, {true, true, true}, 0, false},
     };
     for (const Case& c : cases) {
         CBrowserFrame* pFrame = OpenPlacedFrame();
