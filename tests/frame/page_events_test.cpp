@@ -95,6 +95,12 @@ bool BandHidden(CBrowserFrame* pFrame, int nBand)
     return (band.fStyle & RBBS_HIDDEN) != 0;
 }
 
+ULONG RefsOf(IUnknown* p)
+{
+    p->AddRef();
+    return p->Release();
+}
+
 int HeightOf(HWND hWnd)
 {
     RECT rect;
@@ -270,6 +276,7 @@ TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
         {"only a height, both bars wanted", true, true, {}, {}, {}, 300, {false, false, true}, 10, true},
         {"only a width and a top, the toolbar wanted", false, true, {}, 40, 400, {}, {true, false, true}, 5, false},
         {"only a left, no bars", false, false, 10, {}, {}, {}, {true, true, true}, 0, false},
+        {"no request, no menu bar", false, true, {}, {}, {}, {}, {true, false, true}, 0, false},
     };
     for (const Case& c : cases) {
         CBrowserFrame* pFrame = OpenPlacedFrame();
@@ -405,8 +412,12 @@ TEST_F(PageEventsTest, NewWindowHandsTheNewControlBackAndEveryReferenceIsReturne
     ASSERT_TRUE(registered.has_value());
     EXPECT_EQ(registered->args, std::vector<std::string>{"BOOL:true"});
 
-    // The opener's control owns the one reference it was handed.
+    // The opener's control owns the one reference it was handed: the new control has one more than the
+    // opener's own, which is hosted alike.
+    PumpPending();
+    EXPECT_EQ(RefsOf(opened->Dispatch()), RefsOf(opener->Dispatch()) + 1);
     opener->ResetNewWindow();
+    EXPECT_EQ(RefsOf(opened->Dispatch()), RefsOf(opener->Dispatch()));
     EXPECT_TRUE(opened->IsAlive());
     std::vector<HWND> frames;
     for (POSITION pos = pManager->m_listFrames.GetHeadPosition(); pos;) frames.push_back(pManager->m_listFrames.GetNext(pos).hWnd);
