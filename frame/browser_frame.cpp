@@ -35,19 +35,6 @@ constexpr int kImageEmpty = 5;
 const UINT kIndicators[] = {ID_INDICATOR_ICON, ID_SEPARATOR, ID_INDICATOR_PROGRESS,
                             ID_SEPARATOR,      ID_INDICATOR_ZONE, ID_INDICATOR_LAST};
 
-bool StartsWith(const CString& strLower, const wchar_t* pszPrefix)
-{
-    return strLower.Find(pszPrefix) == 0;
-}
-
-// The page's script URLs (a plain prefix test, no colon needed) are never shown.
-bool IsScriptUrl(const CString& strURL)
-{
-    CString strLower(strURL);
-    strLower.MakeLower();
-    return StartsWith(strLower, L"javascript") || StartsWith(strLower, L"script") ||
-           StartsWith(strLower, L"vbscript") || StartsWith(strLower, L"jscript");
-}
 
 // A new icon of an image of the application image list.
 CIconHandle AppImageIcon(int nImage)
@@ -296,7 +283,7 @@ bool CBrowserFrame::AddressBoxHasFocus() const
 void CBrowserFrame::SetAddressText(LPCWSTR lpszURL)
 {
     CString strURL(lpszURL);
-    if (strURL.IsEmpty() || IsScriptUrl(strURL) || !::IsWindow(m_wndAddress.m_hWnd)) return;
+    if (strURL.IsEmpty() || CChildView::IsScriptUrl(strURL) || !::IsWindow(m_wndAddress.m_hWnd)) return;
     // What the user is typing is never overwritten.
     if (AddressBoxHasFocus()) return;
     m_wndAddress.SetWindowText(strURL);
