@@ -2,6 +2,7 @@
 #include "item_id_list.h"
 
 #include <shlobj.h>
+#include <cwctype>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -21,6 +22,14 @@ WORD ReadWord(const BYTE* p)
     WORD w = 0;
     std::memcpy(&w, p, sizeof(w));
     return w;
+}
+
+// A drive or network path. Wine's conversion also answers for items that have
+// no file-system path ("::{clsid}"); those name nothing.
+bool IsFileSystemPath(LPCWSTR psz)
+{
+    const bool bDrive = std::iswalpha(psz[0]) && psz[1] == L':' && psz[2] == L'\\';
+    return bDrive || (psz[0] == L'\\' && psz[1] == L'\\');
 }
 
 enum class ItemName { kFound, kNotReadable, kMalformed };
@@ -128,8 +137,9 @@ void CIEFavOrder::ReadMenuOrderRecord(CFavOrderMap& map, const BYTE* pRecord, si
             if (result == ItemName::kMalformed) return;
         }
         if (result == ItemName::kNotReadable && nItems > 0) {
-            CItemIDList list(CopyIDList(reinterpret_cast<LPCITEMIDLIST>(pList)));
-            strName = GetFileName(list.GetPath());
+            const CItemIDList list(CopyIDList(reinterpret_cast<LPCITEMIDLIST>(pList)));
+            const CString strPath = list.GetPath();
+            if (IsFileSystemPath(strPath)) strName = GetFileName(strPath);
         }
         if (!strName.IsEmpty()) map.SetAt(strName, ReadDword(pEntry + 4));
         pos += cbEntry;
