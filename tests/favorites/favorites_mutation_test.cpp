@@ -275,7 +275,8 @@ TEST(FavoritesMutationTest, ShortcutReaderReadsMutatedFilesAsText)
             }
             folder.AddFile(L"mutated.url", content);
             ++nInputs;
-            ASSERT_EQ(manager.ReadShortcutUrl(path.c_str()).GetString(), ExpectedUrl(content))
+            const CString strUrl = manager.ReadShortcutUrl(path.c_str());
+            ASSERT_EQ(std::wstring(strUrl.GetString(), strUrl.GetLength()), ExpectedUrl(content))
                 << "round " << round << ", " << content.size() << " bytes";
         }
     }

@@ -269,7 +269,11 @@ TEST(ReadMenuOrderTest, MalformedEntryEndsTheWalk)
              PutWord(r, offC + 8, static_cast<WORD>(r.size() - offC));
          },
          true},
-        {"item count 1", [](Bytes& r, size_t, size_t, size_t offItemB, size_t, size_t) { PutWord(r, offItemB, 1); },
+        {"item count 1, then what reads as a zero count",
+         [](Bytes& r, size_t, size_t, size_t offItemB, size_t, size_t) {
+             PutWord(r, offItemB, 1);
+             r[offItemB + 2] = 0;
+         },
          false},
         {"no zero count inside the entry",
          [](Bytes& r, size_t offB, size_t, size_t offItemB, size_t cbItemB, size_t) {
@@ -320,6 +324,16 @@ TEST(ReadMenuOrderTest, MalformedEntryEndsTheWalk)
 
 TEST(ReadMenuOrderTest, HeaderLengthBeyondTheValueGivesNothing)
 {
+    {
+        // 0xfffffff8 + 12 wraps round to offset 4 in 32 bits, where a valid entry waits.
+        CTestFavoritesFolder folder;
+        const Bytes entry = Entry(3, 8, "W.URL", L"wrapped.url");
+        Bytes record(4, 0);
+        PutDword(record, 0, 0xfffffff8);
+        record.insert(record.end(), entry.begin(), entry.end());
+        folder.StoreOrder(L"", record);
+        EXPECT_EQ(ReadFolder(folder, {{L"wrapped.url", 0}}), Names{});
+    }
     Bytes record = OrderRecord({Entry(0, 8, "A.URL", L"a.url"), Entry(1, 8, "B.URL", L"b.url")});
     const DWORD cbRecord = static_cast<DWORD>(record.size());
     // cbRecord - 12: the first entry would start at the very end.

@@ -54,7 +54,8 @@ TEST(ReadShortcutUrlTest, FirstLineBeginningWithTheKey)
     for (const Case& c : cases) {
         const std::wstring name = L"case" + std::to_wstring(++n) + L".url";
         folder.AddFile(name, c.content);
-        EXPECT_EQ(manager.ReadShortcutUrl(folder.PathOf(name).c_str()).GetString(), c.url) << c.name;
+        const CString strUrl = manager.ReadShortcutUrl(folder.PathOf(name).c_str());
+        EXPECT_EQ(std::wstring(strUrl.GetString(), strUrl.GetLength()), c.url) << c.name;
     }
     EXPECT_TRUE(manager.ReadShortcutUrl(folder.PathOf(L"missing.url").c_str()).IsEmpty());
 }

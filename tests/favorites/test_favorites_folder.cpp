@@ -76,10 +76,17 @@ CTestFavoritesFolder::CTestFavoritesFolder()
     const std::wstring name = L"tw-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++s_nFolders);
     m_path = FavoritesPath() + L"\\" + name + L"\\";
     m_orderKey = std::wstring(kFavoritesMenuOrderKey) + L"\\" + name;
+    // A test process that crashed left its folder behind; a later one may get the same id.
+    if (::GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES) RemoveAll();
     if (!::CreateDirectoryW(m_path.c_str(), nullptr)) throw std::runtime_error("cannot make the test folder");
 }
 
 CTestFavoritesFolder::~CTestFavoritesFolder()
+{
+    RemoveAll();
+}
+
+void CTestFavoritesFolder::RemoveAll() const
 {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, m_orderKey.c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, m_orderKey.c_str());

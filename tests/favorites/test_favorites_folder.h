@@ -33,6 +33,8 @@ public:
     const std::wstring& OrderKey() const { return m_orderKey; }
 
 private:
+    void RemoveAll() const;
+
     std::wstring m_path;
     std::wstring m_orderKey;  // this folder's record key under HKCU
 };
