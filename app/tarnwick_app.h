@@ -1,5 +1,6 @@
 #pragma once
 #include "../framework/afx.h"
+#include "../favorites/favorite_item_manager.h"
 #include "../hosting/imp_idispatch.h"
 #include "../hosting/occ_manager_ex.h"
 
@@ -31,6 +32,7 @@ public:
     CString m_strExeName;                 // file name and extension of the running executable
     CString m_strStartUrl;
     CImageList m_imageList;               // 16x16 images shared by all windows
+    CFavoriteItemManager m_favorites;     // the favorites tree, loaded at the first opening of a Favorites menu
     BOOL m_bFavoritesLoaded = FALSE;
     CString m_strShowMode;                // upper case; the window manager clears it after the first window
     CImpIDispatch m_external;             // window.external of every page

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Measures the favorites load under Wine: a generated favorites folder of
+# 10,000 entries in 100 folders with their order records, loaded 11 times
+# (after one warm-up), beside the floor measured in the same runs: a plain loop
+# that lists the same folders and reads each shortcut up to its URL line.
+# Medians and the ratio are printed; the goal is a load within 1.5 x the floor.
+# The Wine session lives in BENCH_SESSION_DIR, never the prefix of test runs.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+runs=${1:-11}
+
+BUILD_DIR=$root/build bash "$root/scripts/build.sh"
+bench=$root/build/tests/favorites_load_bench.exe
+[[ -f $bench ]] || { echo "bench: $bench was not built" >&2; exit 1; }
+
+source "$root/scripts/session.sh"
+export BUILD_DIR=${BENCH_SESSION_DIR:-/tmp/tarnwick-bench-favorites}
+session_start
+
+echo "machine: $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+"$root/scripts/wine-exec" "$bench" "$runs" | tr -d '\r'
+echo "popup build: to come with the Favorites menu"
