@@ -33,12 +33,13 @@ void PressKey(WORD vk)
     PressKeys({{vk, true}, {vk, false}});
 }
 
-// A mouse click in the middle of a window, as the user makes it.
-void ClickOn(HWND hWnd)
+// A mouse click in the middle of a window, or nLeftOffset pixels into it, as the user makes it.
+void ClickOn(HWND hWnd, int nLeftOffset = -1)
 {
     RECT rect;
     ::GetWindowRect(hWnd, &rect);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    int x = nLeftOffset < 0 ? (rect.left + rect.right) / 2 : rect.left + nLeftOffset;
+    ::SetCursorPos(x, (rect.top + rect.bottom) / 2);
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -172,7 +173,8 @@ protected:
     // Checks or unchecks the box with the mouse, then presses Enter for OK.
     void ToggleAndConfirm(HWND hDlg, LRESULT nNewState)
     {
-        ClickOn(::GetDlgItem(hDlg, IDC_FORCE_COMPAT_MODE));
+        // On the box itself: the control's text runs on past the dialog's edge.
+        ClickOn(::GetDlgItem(hDlg, IDC_FORCE_COMPAT_MODE), 6);
         EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return BoxState(hDlg) == nNewState; }, 5000));
         PressKey(VK_RETURN);
         EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hDlg); }, 5000));
