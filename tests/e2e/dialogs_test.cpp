@@ -33,13 +33,12 @@ void PressKey(WORD vk)
     PressKeys({{vk, true}, {vk, false}});
 }
 
-// A mouse click in the middle of a window, or nLeftOffset pixels into it, as the user makes it.
-void ClickOn(HWND hWnd, int nLeftOffset = -1)
+// A mouse click in the middle of a window, as the user makes it.
+void ClickOn(HWND hWnd)
 {
     RECT rect;
     ::GetWindowRect(hWnd, &rect);
-    int x = nLeftOffset < 0 ? (rect.left + rect.right) / 2 : rect.left + nLeftOffset;
-    ::SetCursorPos(x, (rect.top + rect.bottom) / 2);
+    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -170,11 +169,11 @@ protected:
     {
         return ::SendMessageW(::GetDlgItem(hDlg, IDC_FORCE_COMPAT_MODE), BM_GETCHECK, 0, 0);
     }
-    // Checks or unchecks the box with the mouse, then presses Enter for OK.
+    // Checks or unchecks the box with a click sent to it, then presses Enter for OK. The click goes through
+    // the window system as a message: a pointer click was lost when earlier tests had run in the session.
     void ToggleAndConfirm(HWND hDlg, LRESULT nNewState)
     {
-        // On the box itself: the control's text runs on past the dialog's edge.
-        ClickOn(::GetDlgItem(hDlg, IDC_FORCE_COMPAT_MODE), 6);
+        ::SendMessageW(::GetDlgItem(hDlg, IDC_FORCE_COMPAT_MODE), BM_CLICK, 0, 0);
         EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return BoxState(hDlg) == nNewState; }, 5000));
         PressKey(VK_RETURN);
         EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hDlg); }, 5000));
