@@ -43,10 +43,7 @@ session_start() {
     touch "$WINEPREFIX/.tarnwick-ready"
   fi
 
-  if [[ ! -f $WINEPREFIX/.tarnwick-fonts ]]; then
-    _session_map_japanese_fonts
-    touch "$WINEPREFIX/.tarnwick-fonts"
-  fi
+  _session_map_japanese_fonts
 
   # Persistent, so each test's wine start is quick and no server is forked
   # from inside a test (where it would hold ctest's output pipe open).
@@ -67,14 +64,28 @@ session_start() {
 }
 
 # The Japanese resources name Windows' Japanese fonts, which Wine does not have:
-# Wine's font replacements map them onto the IPA Gothic font setup.sh installs.
+# under a Japanese locale, Wine's font replacements map them onto the IPA Gothic
+# font setup.sh installs. Only then: Wine would otherwise draw the English user
+# interface with it too. A marker in the prefix says whether the mapping is in.
 _session_map_japanese_fonts() {
-  local face
+  local marker=$WINEPREFIX/.tarnwick-japanese-fonts face action=
+  local locale=${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}
+  if [[ $locale == ja* ]]; then
+    [[ -f $marker ]] || action=add
+  else
+    [[ -f $marker ]] && action=delete
+  fi
+  [[ -n $action ]] || return 0
   for face in "MS UI Gothic" "MS Gothic" "MS PGothic"; do
-    "$_session_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d IPAGothic /f \
-      >/dev/null 2>&1
+    if [[ $action == add ]]; then
+      "$_session_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d IPAGothic /f \
+        >/dev/null 2>&1
+    else
+      "$_session_wine" reg delete 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /f >/dev/null 2>&1 || true
+    fi
   done
   wineserver -w # the short-lived server saves the registry as it exits
+  if [[ $action == add ]]; then touch "$marker"; else rm -f "$marker"; fi
 }
 
 _session_start_xvfb() {
