@@ -1,6 +1,7 @@
 #include "support/hosted_view_fixture.h"
 #include "favorites/test_favorites_folder.h"
 #include "res/resource.h"
+#include "support/icon_pixels.h"
 #include "support/message_pump.h"
 
 #include <map>
@@ -332,6 +333,80 @@ TEST_F(FavoritesMenuTest, ColumnsAreThoseOfASplitAfterEveryEntry)
             EXPECT_GT(CountBreaks(actual), 0u) << c.name;
         }
     }
+}
+
+// What the frame draws for a menu item's image area, as the menu asks for it, in a 16 x 16 picture over magenta.
+std::vector<COLORREF> DrawnImage(CBrowserFrame* pFrame, HMENU hMenu, UINT nItemID)
+{
+    CMemDCHandle dc(::CreateCompatibleDC(nullptr));
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(CClientDC(pFrame->m_hWnd), 16, 16));
+    if (!dc || !bitmap) return {};
+    CSelectObject select(dc, bitmap);
+    RECT rect{0, 0, 16, 16};
+    CHandleT<afx_handles::GdiTraits<HBRUSH>> brush(::CreateSolidBrush(RGB(255, 0, 255)));
+    ::FillRect(dc, &rect, brush);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = nItemID;
+    draw.hwndItem = reinterpret_cast<HWND>(hMenu);
+    draw.hDC = dc;
+    draw.rcItem = RECT{-4, -4, 20, 20};  // a 16 x 16 image centred in it starts at 0, 0
+    pFrame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) pixels.push_back(::GetPixel(dc, x, y));
+    }
+    return pixels;
+}
+
+TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderImage)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CMenuHandle hPopup(::CreatePopupMenu());
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITES_REFRESH, L"&Refresh Favorites");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_FIRST + 3, L"Entry");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_LAST, L"Last entry");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_LAST + 1, L"Past the last");
+    HMENU hFolder = ::CreatePopupMenu();
+    ::AppendMenuW(hFolder, MF_STRING, ID_FAVORITE_FIRST + 4, L"Inside");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hFolder), L"Folder");
+    HMENU hEmpty = ::CreatePopupMenu();
+    ::AppendMenuW(hEmpty, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hEmpty), L"Empty folder");
+    HMENU hOuter = ::CreatePopupMenu();
+    HMENU hInner = ::CreatePopupMenu();
+    ::AppendMenuW(hInner, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+    ::AppendMenuW(hOuter, MF_POPUP, reinterpret_cast<UINT_PTR>(hInner), L"Inner");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hOuter), L"Outer");
+    HMENU hTextSize = ::CreatePopupMenu();
+    ::AppendMenuW(hTextSize, MF_STRING, ID_TEXTSIZE_LARGEST, L"Largest");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hTextSize), L"Te&xt Size");
+    ::AppendMenuW(hPopup, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+
+    const std::vector<COLORREF> nothing(256, RGB(255, 0, 255));
+    const std::vector<COLORREF> webPage = ImagePixels(theApp.m_imageList.GetSafeHandle(), 3);
+    const std::vector<COLORREF> folder = ImagePixels(theApp.m_imageList.GetSafeHandle(), 0);
+    ASSERT_NE(webPage, nothing);
+    ASSERT_NE(folder, nothing);
+    ASSERT_NE(folder, webPage);
+    auto idOf = [](HMENU h) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(h)); };
+    const struct {
+        const char* name;
+        UINT nItemID;
+        const std::vector<COLORREF>& expected;
+    } cases[] = {
+        {"refresh", ID_FAVORITES_REFRESH, nothing},
+        {"entry", ID_FAVORITE_FIRST + 3, webPage},
+        {"last entry", ID_FAVORITE_LAST, webPage},
+        {"past the last", ID_FAVORITE_LAST + 1, nothing},
+        {"folder", idOf(hFolder), folder},
+        {"empty folder", idOf(hEmpty), folder},
+        {"folder holding an empty folder", idOf(hOuter), folder},
+        {"text size", idOf(hTextSize), nothing},
+        {"none", ID_FAVORITES_EMPTY, nothing},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(DrawnImage(pFrame, hPopup, c.nItemID) == c.expected) << c.name;
 }
 
 }  // namespace
