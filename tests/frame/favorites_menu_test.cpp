@@ -55,6 +55,8 @@ std::wstring FolderName(const std::wstring& path)
     return trimmed.substr(trimmed.rfind(L'\\') + 1);
 }
 
+size_t CountBreaks(const std::vector<MenuItem>& items);
+
 class FavoritesMenuTest : public HostedViewTest {
 protected:
     void SetUp() override
@@ -180,6 +182,26 @@ TEST_F(FavoritesMenuTest, AnEntryWhoseCommandWouldPassTheLastFavoriteCommandIsDi
         EXPECT_EQ(items[i].text, L"Link " + std::to_wstring(cases[i].nIndex)) << i;
         EXPECT_EQ(items[i].nID, cases[i].nExpectedID) << i;
         EXPECT_EQ(items[i].bDisabled, cases[i].bDisabled) << i;
+    }
+}
+
+TEST_F(FavoritesMenuTest, ADisabledEntryThatStartsAColumnStaysDisabled)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    for (int i = 0; i < 150; ++i) {
+        root.AddChild((L"Link " + std::to_wstring(i) + L".url").c_str(), L"http://example.test/", FAV_LINK)->m_nIndex =
+            6000 + i;
+    }
+    CMenuHandle hMenu(::CreatePopupMenu());
+    pFrame->AppendFavoriteItems(hMenu, &root);
+    std::vector<MenuItem> items = ItemsOf(hMenu);
+    ASSERT_EQ(items.size(), 150u);
+    ASSERT_GT(CountBreaks(items), 0u);
+    for (const MenuItem& item : items) {
+        EXPECT_TRUE(item.bDisabled) << std::string(item.text.begin(), item.text.end());
+        EXPECT_EQ(item.nID, static_cast<UINT>(ID_FAVORITES_EMPTY));
     }
 }
 
