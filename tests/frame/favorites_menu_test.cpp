@@ -118,6 +118,9 @@ TEST_F(FavoritesMenuTest, CaptionsCutNamesToSixtyCharactersDoubleAmpersandsAndDr
     // The cut comes first: the sixtieth character is the ampersand, and it is still doubled.
     const std::wstring ampAtCut = std::wstring(59, L'a') + L"&tail";
     folder.AddShortcut(ampAtCut + L".url", "http://example.test/amp");
+    // A character outside the basic plane across the cut is left out whole, not halved.
+    const std::wstring wideAtCut = std::wstring(59, L'w') + L"\U0001F600" + L"end";
+    folder.AddShortcut(wideAtCut + L".url", "http://example.test/wide");
     folder.AddFolder(L"My.Folder");
     const std::wstring longFolder(70, L'F');
     folder.AddFolder(longFolder);
@@ -138,6 +141,7 @@ TEST_F(FavoritesMenuTest, CaptionsCutNamesToSixtyCharactersDoubleAmpersandsAndDr
     }
     EXPECT_NE(FindItem(items, std::wstring(60, L'L')), nullptr);
     EXPECT_NE(FindItem(items, std::wstring(59, L'a') + L"&&"), nullptr);
+    EXPECT_NE(FindItem(items, std::wstring(59, L'w')), nullptr);
 
     const MenuItem* pEmpty = FindItem(items, L"My.Folder");
     ASSERT_NE(pEmpty, nullptr);
@@ -151,7 +155,7 @@ TEST_F(FavoritesMenuTest, CaptionsCutNamesToSixtyCharactersDoubleAmpersandsAndDr
     ASSERT_NE(pLongFolder, nullptr);
     ASSERT_EQ(pLongFolder->children.size(), 1u);
     EXPECT_EQ(pLongFolder->children[0].text, L"Inside");
-    EXPECT_EQ(items.size(), std::size(cases) + 4);
+    EXPECT_EQ(items.size(), std::size(cases) + 5);
 }
 
 TEST_F(FavoritesMenuTest, AnEntryWhoseCommandWouldPassTheLastFavoriteCommandIsDisabled)
