@@ -22,6 +22,8 @@ BEGIN_MESSAGE_MAP(CBrowserFrame, CFrameWndEx)
     ON_MESSAGE(WM_ADDRESS_ENTERED, OnAddressEntered)
     ON_MESSAGE(WM_ADDRESS_SELECTED, OnAddressSelected)
     ON_UPDATE_COMMAND_UI_RANGE(ID_TEXTSIZE_LARGEST, ID_TEXTSIZE_SMALLEST, OnUpdateTextSize)
+    ON_COMMAND_RANGE(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, OnFavorite)
+    ON_COMMAND(ID_FAVORITES_REFRESH, OnFavoritesRefresh)
     ON_REGISTERED_MESSAGE(AFX_WM_RESETTOOLBAR, OnToolbarReset)
 END_MESSAGE_MAP()
 
@@ -262,16 +264,11 @@ BOOL CBrowserFrame::OnShowPopupMenu(CMFCPopupMenu* pMenuPopup)
     if (!pMenuPopup) return FALSE;
     CMFCPopupMenuBar* pBar = pMenuPopup->GetMenuBar();
     if (pBar->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0) {
-        // The Favorites menu: not rebuilt yet, the favorites tree is not built.
+        FillFavoritesPopup(pBar);
     } else if (pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0 || pBar->CommandToIndex(ID_FORWARD_HISTORY_FIRST) >= 0) {
         FillHistoryPopup(pBar, pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0);
     }
     return CFrameWndEx::OnShowPopupMenu(pMenuPopup);
-}
-
-BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
-{
-    return CFrameWndEx::OnDrawMenuImage(pDC, pMenuButton, rectImage);
 }
 
 bool CBrowserFrame::AddressBoxHasFocus() const
@@ -400,9 +397,15 @@ void CBrowserFrame::FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack)
 
 void CBrowserFrame::BreakMenuColumns(HMENU hMenu, int nCountAdjust)
 {
+    int nItemHeight = MenuItemHeight();
+    if (nItemHeight > 0) BreakMenuColumnsAt(hMenu, ::GetMenuItemCount(hMenu), nCountAdjust, nItemHeight);
+}
+
+int CBrowserFrame::MenuItemHeight() const
+{
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return 0;
     SIZE sizeText{};
     {
         CFontHandle hFont(::CreateFontIndirectW(&metrics.lfMenuFont));
@@ -411,11 +414,14 @@ void CBrowserFrame::BreakMenuColumns(HMENU hMenu, int nCountAdjust)
         ::GetTextExtentPoint32W(dc, L"Texthgp", 7, &sizeText);
     }
     int nItemHeight = sizeText.cy + 4;
-    if (nItemHeight < kMinMenuItemHeight) nItemHeight = kMinMenuItemHeight;
-    int nCount = ::GetMenuItemCount(hMenu);
+    return nItemHeight < kMinMenuItemHeight ? kMinMenuItemHeight : nItemHeight;
+}
+
+void CBrowserFrame::BreakMenuColumnsAt(HMENU hMenu, int nCount, int nCountAdjust, int nItemHeight)
+{
     int nTotal = nCount + nCountAdjust;
     int nUsable = ::GetSystemMetrics(SM_CYSCREEN) - 4 * ::GetSystemMetrics(SM_CYCAPTION);
-    if (nCount <= 0 || nUsable <= 0 || nTotal * nItemHeight <= nUsable) return;
+    if (nCount <= 0 || nItemHeight <= 0 || nUsable <= 0 || nTotal * nItemHeight <= nUsable) return;
     int nRows = nUsable / nItemHeight;
     bool bFirst = true;
     for (int nNext = 1;;) {
@@ -427,16 +433,18 @@ void CBrowserFrame::BreakMenuColumns(HMENU hMenu, int nCountAdjust)
         wchar_t szText[512] = {};
         MENUITEMINFOW item{};
         item.cbSize = sizeof(item);
-        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA;
+        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA | MIIM_STATE;
         item.dwTypeData = szText;
         item.cch = static_cast<UINT>(std::size(szText) - 1);
         if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &item)) break;
         ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, static_cast<int>(std::size(szText)), MF_BYPOSITION);
+        // A disabled item stays disabled: its command may be one nobody must reach.
+        UINT nState = item.fState & (MFS_DISABLED | MFS_GRAYED);
         if (item.hSubMenu && ::IsMenu(item.hSubMenu)) {
-            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_POPUP | MF_MENUBARBREAK,
+            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_POPUP | MF_MENUBARBREAK | nState,
                           reinterpret_cast<UINT_PTR>(item.hSubMenu), szText);
         } else {
-            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_MENUBARBREAK, item.wID, szText);
+            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_MENUBARBREAK | nState, item.wID, szText);
         }
         nNext = i + 1;
         if ((nTotal - i) * nItemHeight <= nUsable) break;

@@ -281,8 +281,18 @@ LRESULT CFrameWndEx::OnDrawItem(WPARAM wParam, LPARAM lParam)
     wchar_t szText[256] = {};
     HMENU hMenu = reinterpret_cast<HMENU>(pDraw->hwndItem);
     ::GetMenuStringW(hMenu, pDraw->itemID, szText, 255, MF_BYCOMMAND);
-    int iImage = CMFCToolBar::GetCmdImage(pDraw->itemID);
-    CMFCToolBarMenuButton button(pDraw->itemID, nullptr, iImage, szText);
+    // A sub-menu item's id is its sub-menu's handle: its button is a sub-menu button with the items.
+    HMENU hSubMenu = nullptr;
+    for (int i = 0, nCount = ::GetMenuItemCount(hMenu); i < nCount; ++i) {
+        HMENU hItemMenu = ::GetSubMenu(hMenu, i);
+        if (hItemMenu && static_cast<UINT>(reinterpret_cast<UINT_PTR>(hItemMenu)) == pDraw->itemID) {
+            hSubMenu = hItemMenu;
+            ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, 255, MF_BYPOSITION);
+            break;
+        }
+    }
+    int iImage = hSubMenu ? -1 : CMFCToolBar::GetCmdImage(pDraw->itemID);
+    CMFCToolBarMenuButton button(hSubMenu ? static_cast<UINT>(-1) : pDraw->itemID, hSubMenu, iImage, szText);
     CDC dc;
     dc.m_hDC = pDraw->hDC;
     if (!OnDrawMenuImage(&dc, &button, pDraw->rcItem) && iImage >= 0) {

@@ -1,0 +1,182 @@
+// The Favorites menu of the browser frame: built from the favorites tree each time it opens.
+#include "browser_frame.h"
+#include "../app/tarnwick_app.h"
+#include "../res/resource.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace {
+
+constexpr int kMaxFavoriteCaption = 60;
+constexpr int kImageFolder = 0;
+constexpr int kImageWebPage = 3;
+constexpr int kMenuImageSize = 16;
+
+bool IsFavoriteCommand(UINT nID)
+{
+    return nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST;
+}
+
+// The first characters of a name as a menu shows them: ampersands doubled after the cut.
+CString MenuCaption(const CString& strName)
+{
+    int nLength = strName.GetLength() < kMaxFavoriteCaption ? strName.GetLength() : kMaxFavoriteCaption;
+    // A character outside the basic plane is kept whole or left out, never halved.
+    if (nLength == kMaxFavoriteCaption && IS_HIGH_SURROGATE(strName[nLength - 1])) --nLength;
+    CString strCaption = strName.Left(nLength);
+    strCaption.Replace(L"&", L"&&");
+    return strCaption;
+}
+
+// The wait cursor while the menu is built; the previous cursor comes back afterwards.
+class WaitCursorScope {
+public:
+    WaitCursorScope() : m_hPrevious(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursorScope() { ::SetCursor(m_hPrevious); }
+    WaitCursorScope(const WaitCursorScope&) = delete;
+    WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+
+private:
+    HCURSOR m_hPrevious;
+};
+
+}  // namespace
+
+void CBrowserFrame::FillFavoritesPopup(CMFCPopupMenuBar* pBar)
+{
+    WaitCursorScope wait;
+    LoadFavoritesOnce();
+    CMenuHandle hMenu(::CreatePopupMenu());
+    if (!hMenu) return;
+    CString strRefresh;
+    strRefresh.LoadString(ID_FAVORITES_REFRESH);
+    ::AppendMenuW(hMenu, MF_STRING, ID_FAVORITES_REFRESH, strRefresh);
+    ::AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+    BuildFavoritesPopup(hMenu);
+    pBar->ImportFromMenu(hMenu);
+}
+
+void CBrowserFrame::LoadFavoritesOnce()
+{
+    if (theApp.m_bFavoritesLoaded) return;
+    // Set first: a load that fails or is cut short is not retried at every opening.
+    theApp.m_bFavoritesLoaded = TRUE;
+    wchar_t szPath[MAX_PATH] = {};
+    // Without the folder's path there is nothing to list: an empty path loads an empty tree.
+    if (!::SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_FAVORITES, FALSE)) szPath[0] = L'\0';
+    theApp.m_favorites.Load(szPath, TRUE);
+}
+
+void CBrowserFrame::BuildFavoritesPopup(HMENU hMenu)
+{
+    AppendFavoriteItems(hMenu, theApp.m_favorites.m_pRoot.get());
+    if (m_hWnd) ::DrawMenuBar(m_hWnd);
+}
+
+void CBrowserFrame::AppendFavoriteItems(HMENU hMenu, const CFavoriteItem* pNode)
+{
+    if (!hMenu || !pNode) return;
+    // The font is measured once for the whole tree, not at every entry.
+    int nItemHeight = pNode->IsContainer() ? MenuItemHeight() : 0;
+    AppendFavoriteLevel(hMenu, pNode, nItemHeight);
+}
+
+void CBrowserFrame::AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode, int nItemHeight)
+{
+    if (!pNode->IsContainer()) {
+        CString strName = pNode->m_strName;
+        int nDot = strName.ReverseFind(L'.');
+        if (nDot >= 0) strName = strName.Left(nDot);
+        UINT nCommand = ID_FAVORITE_FIRST + static_cast<UINT>(pNode->m_nIndex);
+        // Past the handled range a command would reach nothing, or, cut to 16 bits, another command.
+        if (pNode->m_nIndex < 0 || nCommand > ID_FAVORITE_LAST) {
+            ::AppendMenuW(hMenu, MF_BYPOSITION | MF_GRAYED, ID_FAVORITES_EMPTY, MenuCaption(strName));
+        } else {
+            ::AppendMenuW(hMenu, MF_BYPOSITION, nCommand, MenuCaption(strName));
+        }
+        return;
+    }
+    // The columns are those a split after every entry would leave: the split at the level's last entry.
+    int nCountAtLastEntry = -1;
+    const INT_PTR nChildren = pNode->GetChildCount();
+    for (INT_PTR i = 0; i < nChildren; ++i) {
+        const CFavoriteItem* pChild = pNode->GetChild(i);
+        if (!pChild) continue;
+        if (pChild->m_nKind != FAV_FOLDER) {
+            AppendFavoriteLevel(hMenu, pChild, nItemHeight);
+            nCountAtLastEntry = ::GetMenuItemCount(hMenu);
+            continue;
+        }
+        CMenuHandle hSubMenu(::CreatePopupMenu());
+        if (!hSubMenu) continue;
+        AppendFavoriteLevel(hSubMenu, pChild, nItemHeight);
+        if (::GetMenuItemCount(hSubMenu) == 0) {
+            CString strEmpty;
+            strEmpty.LoadString(IDS_FAVORITES_EMPTY);
+            ::AppendMenuW(hSubMenu, MF_BYPOSITION | MF_DISABLED, ID_FAVORITES_EMPTY, strEmpty);
+        }
+        if (::AppendMenuW(hMenu, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(static_cast<HMENU>(hSubMenu)),
+                          MenuCaption(pChild->m_strName))) {
+            hSubMenu.Detach();  // the menu owns it now
+        }
+    }
+    if (nCountAtLastEntry >= 0) BreakMenuColumnsAt(hMenu, nCountAtLastEntry, -1, nItemHeight);
+}
+
+void CBrowserFrame::OnFavorite(UINT nID)
+{
+    INT_PTR nIndex = static_cast<INT_PTR>(nID) - ID_FAVORITE_FIRST;
+    if (nIndex < 0) nIndex = 0;
+    const CFavoriteItem* pItem = theApp.m_favorites.GetItem(nIndex);
+    if (!pItem || pItem->m_strTarget.IsEmpty()) return;
+    if (pItem->m_nKind == FAV_LINK) {
+        m_wndView.Navigate(pItem->m_strTarget);
+    } else if (pItem->m_nKind == FAV_FILE) {
+        ::ShellExecuteW(nullptr, nullptr, pItem->m_strTarget, nullptr, nullptr, SW_SHOW);
+    }
+}
+
+void CBrowserFrame::OnFavoritesRefresh()
+{
+    // The next opening of a Favorites menu, in any window, reads the folder and its order again.
+    theApp.m_bFavoritesLoaded = FALSE;
+}
+
+BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
+{
+    if (!pMenuButton) return FALSE;
+    UINT nID = pMenuButton->m_nID;
+    if (nID == ID_FAVORITES_REFRESH) return FALSE;
+    int nImage = kImageWebPage;
+    if (!IsFavoriteCommand(nID)) {
+        if (!IsFavoritesMenuButton(pMenuButton, FALSE)) return FALSE;
+        nImage = kImageFolder;
+    }
+    int x = rectImage.left + (rectImage.right - rectImage.left - kMenuImageSize) / 2;
+    int y = rectImage.top + (rectImage.bottom - rectImage.top - kMenuImageSize) / 2;
+    ImageList_Draw(theApp.m_imageList.GetSafeHandle(), nImage, pDC ? pDC->m_hDC : nullptr, x, y, ILD_TRANSPARENT);
+    return TRUE;
+}
+
+BOOL CBrowserFrame::IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, BOOL bNested) const
+{
+    if (!pButton) return FALSE;
+    if (pButton->m_nID != static_cast<UINT>(-1)) {
+        if (!bNested) return FALSE;
+        CString strEmpty;
+        strEmpty.LoadString(IDS_FAVORITES_EMPTY);
+        return pButton->m_strText == strEmpty;
+    }
+    HMENU hMenu = pButton->m_hMenu;
+    int nCount = hMenu ? ::GetMenuItemCount(hMenu) : 0;
+    for (int i = 0; i < nCount; ++i) {
+        UINT nID = ::GetMenuItemID(hMenu, i);
+        if (IsFavoriteCommand(nID)) return TRUE;
+        wchar_t szText[512] = {};
+        ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, 511, MF_BYPOSITION);
+        CMFCToolBarMenuButton item(nID, ::GetSubMenu(hMenu, i), -1, szText);
+        if (IsFavoritesMenuButton(&item, TRUE)) return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "e2e/loopback_listener.h"
+#include "e2e/tarnwick_process.h"
+#include "favorites/order_record.h"
+#include "favorites/test_favorites_folder.h"
+#include "res/resource.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
+{
+    std::vector<INPUT> inputs;
+    for (auto [vk, bDown] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+Bytes Entry(WORD wVersion, DWORD dwPosition, const char* pszShort, const std::wstring& longName, bool bFolder = false)
+{
+    return OrderEntry(dwPosition, IdList({FileEntryItem(wVersion, pszShort, longName, bFolder)}));
+}
+
+// Names in the favorites folder itself, besides "." and "..".
+std::vector<std::wstring> FavoritesRootNames()
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((CTestFavoritesFolder::FavoritesPath() + L"\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L".." && !(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) names.push_back(name);
+    } while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+    return names;
+}
+
+TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOutTheirCommands)
+{
+    CTestFavoritesFolder folder;
+    ASSERT_EQ(FavoritesRootNames().size(), 1u) << "the favorites folder holds more than this test's folder";
+    LoopbackListener alpha, beta, inner, second;
+    auto urlOf = [](const LoopbackListener& listener, const char* pszPath) {
+        return "http://127.0.0.1:" + std::to_string(listener.port()) + pszPath;
+    };
+    folder.AddShortcut(L"Alpha.url", urlOf(alpha, "/alpha"));
+    folder.AddShortcut(L"Beta.url", urlOf(beta, "/beta"));
+    folder.AddFolder(L"Sub");
+    folder.AddShortcut(L"Sub\\Inner.url", urlOf(inner, "/inner"));
+    folder.AddShortcut(L"Sub\\Second link.url", urlOf(second, "/second"));
+    // This prefix associates no program with text files; a batch file has one, and shows that it ran.
+    const std::wstring marker = folder.PathOf(L"opened.out");
+    folder.AddFile(L"Notes.cmd", "@echo opened> \"" + std::string(marker.begin(), marker.end()) + "\"\r\n");
+    // A Windows 7 record for the folder, an XP one for its sub-folder; both differ from the default order.
+    folder.StoreOrder(L"", OrderRecord({Entry(8, 3, "ALPHA.URL", L"Alpha.url"), Entry(8, 0, "BETA.URL", L"Beta.url"),
+                                        Entry(8, 1, "SUB", L"Sub", true), Entry(8, 2, "NOTES.CMD", L"Notes.cmd")}));
+    folder.StoreOrder(L"Sub", OrderRecord({Entry(3, 1, "INNER.URL", L"Inner.url"),
+                                           Entry(3, 0, "SECOND~1.URL", L"Second link.url")}));
+    // Numbered in pre-order: the favorites root 0, this folder 1, then its entries in the stored order.
+    const UINT nBeta = ID_FAVORITE_FIRST + 2, nSecond = ID_FAVORITE_FIRST + 4, nInner = ID_FAVORITE_FIRST + 5,
+               nNotes = ID_FAVORITE_FIRST + 6, nAlpha = ID_FAVORITE_FIRST + 7;
+
+    TarnwickProcess tarnwick(L"about:blank");
+    ASSERT_TRUE(tarnwick.WaitForBrowserWindows(1));
+    HWND hFrame = tarnwick.BrowserWindows()[0];
+    ::SetForegroundWindow(hFrame);
+    TarnwickProcess::WaitFor([&] { return ::GetForegroundWindow() == hFrame; }, 3000);
+
+    // Before the menu first opens there is no tree, and an entry's command finds nothing.
+    ::PostMessageW(hFrame, WM_COMMAND, nBeta, 0);
+    EXPECT_EQ(beta.FirstRequestLine(2), "");
+
+    PressKeys({{VK_MENU, true}, {'A', true}, {'A', false}, {VK_MENU, false}});
+    HWND hPopup = nullptr;
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
+        hPopup = ::FindWindowW(L"#32768", nullptr);
+        return hPopup && ::IsWindowVisible(hPopup);
+    }, 10000));
+    PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
+    PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindowVisible(hPopup); }, 3000));
+
+    const struct {
+        UINT nCommand;
+        LoopbackListener* pListener;
+        const char* pszRequest;
+    } cases[] = {
+        {nBeta, &beta, "GET /beta HTTP/1.1"},
+        {nSecond, &second, "GET /second HTTP/1.1"},
+        {nInner, &inner, "GET /inner HTTP/1.1"},
+        {nAlpha, &alpha, "GET /alpha HTTP/1.1"},
+    };
+    for (const auto& c : cases) {
+        ::PostMessageW(hFrame, WM_COMMAND, c.nCommand, 0);
+        EXPECT_EQ(c.pListener->FirstRequestLine(15), c.pszRequest) << c.nCommand;
+    }
+
+    // The file opens with the program of its kind.
+    ::PostMessageW(hFrame, WM_COMMAND, nNotes, 0);
+    EXPECT_TRUE(TarnwickProcess::WaitFor(
+        [&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
+
+    ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(tarnwick.WaitForExit(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,437 @@
+#include "support/hosted_view_fixture.h"
+#include "favorites/test_favorites_folder.h"
+#include "res/resource.h"
+#include "support/icon_pixels.h"
+#include "support/message_pump.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct MenuItem {
+    UINT nID;
+    std::wstring text;
+    bool bDisabled;
+    bool bBreak;
+    std::vector<MenuItem> children;  // a sub-menu's items
+    bool bPopup;
+    bool operator==(const MenuItem&) const = default;
+};
+
+std::vector<MenuItem> ItemsOf(HMENU hMenu)
+{
+    std::vector<MenuItem> items;
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+        wchar_t szText[512] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = szText;
+        info.cch = 511;
+        ::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &info);
+        // A sub-menu's id is its handle, which no two menus share.
+        MenuItem item{info.hSubMenu ? 0u : info.wID, szText, (info.fState & MFS_DISABLED) != 0, (info.fType & MFT_MENUBARBREAK) != 0, {},
+                      info.hSubMenu != nullptr};
+        if (info.hSubMenu) item.children = ItemsOf(info.hSubMenu);
+        items.push_back(item);
+    }
+    return items;
+}
+
+const MenuItem* FindItem(const std::vector<MenuItem>& items, const std::wstring& text)
+{
+    for (const MenuItem& item : items) {
+        if (item.text == text) return &item;
+    }
+    return nullptr;
+}
+
+// The last component of a folder path with a trailing backslash.
+std::wstring FolderName(const std::wstring& path)
+{
+    std::wstring trimmed = path.substr(0, path.size() - 1);
+    return trimmed.substr(trimmed.rfind(L'\\') + 1);
+}
+
+size_t CountBreaks(const std::vector<MenuItem>& items);
+
+class FavoritesMenuTest : public HostedViewTest {
+protected:
+    void SetUp() override
+    {
+        HostedViewTest::SetUp();
+        theApp.m_bFavoritesLoaded = FALSE;
+    }
+    void TearDown() override
+    {
+        theApp.m_bFavoritesLoaded = FALSE;
+        theApp.m_favorites.Load(L"", TRUE);
+        HostedViewTest::TearDown();
+    }
+
+    // The Favorites popup as the menu bar opens it, through the frame's hook: its items afterwards.
+    static std::vector<MenuItem> OpenFavorites(CBrowserFrame* pFrame)
+    {
+        CMenuHandle hPopup(::CreatePopupMenu());
+        ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITES_REFRESH, L"&Refresh Favorites");
+        ::AppendMenuW(hPopup, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(hPopup, MF_STRING | MF_GRAYED, ID_FAVORITES_PLACEHOLDER, L"DUMMY");
+        CMFCPopupMenu popup(hPopup);
+        EXPECT_TRUE(pFrame->OnShowPopupMenu(&popup));
+        return ItemsOf(hPopup);
+    }
+
+    // The items of this test's own folder in the Favorites popup.
+    static std::vector<MenuItem> OpenTestFolder(CBrowserFrame* pFrame, const CTestFavoritesFolder& folder)
+    {
+        std::vector<MenuItem> items = OpenFavorites(pFrame);
+        EXPECT_GE(items.size(), 2u);
+        if (items.size() >= 2) {
+            EXPECT_EQ(items[0].nID, static_cast<UINT>(ID_FAVORITES_REFRESH));
+            EXPECT_EQ(items[0].text, L"&Refresh Favorites");
+        }
+        const MenuItem* pFolder = FindItem(items, FolderName(folder.Path()));
+        EXPECT_NE(pFolder, nullptr);
+        return pFolder ? pFolder->children : std::vector<MenuItem>{};
+    }
+};
+
+TEST_F(FavoritesMenuTest, CaptionsCutNamesToSixtyCharactersDoubleAmpersandsAndDropExtensionsOfEntriesOnly)
+{
+    CTestFavoritesFolder folder;
+    const struct {
+        const wchar_t* pszFile;
+        std::wstring caption;
+    } cases[] = {
+        {L"Example.url", L"Example"},
+        {L"Notes.txt", L"Notes"},
+        {L"NoDot", L"NoDot"},
+        {L"Q&A.url", L"Q&&A"},
+        {L"Two.dots.htm", L"Two.dots"},
+        {L"日本語のページ.url", L"日本語のページ"},
+    };
+    for (const auto& c : cases) folder.AddShortcut(c.pszFile, "http://example.test/" + std::to_string(c.caption.size()));
+    const std::wstring longName(100, L'L');
+    folder.AddShortcut(longName + L".url", "http://example.test/long");
+    // The cut comes first: the sixtieth character is the ampersand, and it is still doubled.
+    const std::wstring ampAtCut = std::wstring(59, L'a') + L"&tail";
+    folder.AddShortcut(ampAtCut + L".url", "http://example.test/amp");
+    // A character outside the basic plane across the cut is left out whole, not halved.
+    const std::wstring wideAtCut = std::wstring(59, L'w') + L"\U0001F600" + L"end";
+    folder.AddShortcut(wideAtCut + L".url", "http://example.test/wide");
+    folder.AddFolder(L"My.Folder");
+    const std::wstring longFolder(70, L'F');
+    folder.AddFolder(longFolder);
+    folder.AddShortcut(longFolder + L"\\Inside.url", "http://example.test/inside");
+
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::vector<MenuItem> items = OpenTestFolder(pFrame, folder);
+
+    for (const auto& c : cases) {
+        const MenuItem* pItem = FindItem(items, c.caption);
+        ASSERT_NE(pItem, nullptr) << c.pszFile;
+        EXPECT_FALSE(pItem->bDisabled) << c.pszFile;
+        ASSERT_GE(pItem->nID, static_cast<UINT>(ID_FAVORITE_FIRST + 1)) << c.pszFile;
+        const CFavoriteItem* pNode = theApp.m_favorites.GetItem(pItem->nID - ID_FAVORITE_FIRST);
+        ASSERT_NE(pNode, nullptr) << c.pszFile;
+        EXPECT_EQ(std::wstring(pNode->m_strName), c.pszFile);
+    }
+    EXPECT_NE(FindItem(items, std::wstring(60, L'L')), nullptr);
+    EXPECT_NE(FindItem(items, std::wstring(59, L'a') + L"&&"), nullptr);
+    EXPECT_NE(FindItem(items, std::wstring(59, L'w')), nullptr);
+
+    const MenuItem* pEmpty = FindItem(items, L"My.Folder");
+    ASSERT_NE(pEmpty, nullptr);
+    ASSERT_TRUE(pEmpty->bPopup);
+    ASSERT_EQ(pEmpty->children.size(), 1u);
+    EXPECT_EQ(pEmpty->children[0].nID, static_cast<UINT>(ID_FAVORITES_EMPTY));
+    EXPECT_EQ(pEmpty->children[0].text, L"none");
+    EXPECT_TRUE(pEmpty->children[0].bDisabled);
+
+    const MenuItem* pLongFolder = FindItem(items, std::wstring(60, L'F'));
+    ASSERT_NE(pLongFolder, nullptr);
+    ASSERT_EQ(pLongFolder->children.size(), 1u);
+    EXPECT_EQ(pLongFolder->children[0].text, L"Inside");
+    EXPECT_EQ(items.size(), std::size(cases) + 5);
+}
+
+TEST_F(FavoritesMenuTest, AnEntryWhoseCommandWouldPassTheLastFavoriteCommandIsDisabled)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    const struct {
+        int nIndex;
+        UINT nExpectedID;
+        bool bDisabled;
+    } cases[] = {
+        {1, ID_FAVORITE_FIRST + 1, false},
+        {5000, ID_FAVORITE_LAST, false},
+        {5001, ID_FAVORITES_EMPTY, true},
+        {25536 + 1, ID_FAVORITES_EMPTY, true},  // cut to 16 bits this would be 40001, the first entry's command
+    };
+    for (const auto& c : cases) {
+        CFavoriteItem* pLink = root.AddChild((L"Link " + std::to_wstring(c.nIndex) + L".url").c_str(),
+                                             L"http://example.test/", FAV_LINK);
+        pLink->m_nIndex = c.nIndex;
+    }
+    CMenuHandle hMenu(::CreatePopupMenu());
+    pFrame->AppendFavoriteItems(hMenu, &root);
+    std::vector<MenuItem> items = ItemsOf(hMenu);
+    ASSERT_EQ(items.size(), std::size(cases));
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].text, L"Link " + std::to_wstring(cases[i].nIndex)) << i;
+        EXPECT_EQ(items[i].nID, cases[i].nExpectedID) << i;
+        EXPECT_EQ(items[i].bDisabled, cases[i].bDisabled) << i;
+    }
+}
+
+TEST_F(FavoritesMenuTest, ADisabledEntryThatStartsAColumnStaysDisabled)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    for (int i = 0; i < 150; ++i) {
+        root.AddChild((L"Link " + std::to_wstring(i) + L".url").c_str(), L"http://example.test/", FAV_LINK)->m_nIndex =
+            6000 + i;
+    }
+    CMenuHandle hMenu(::CreatePopupMenu());
+    pFrame->AppendFavoriteItems(hMenu, &root);
+    std::vector<MenuItem> items = ItemsOf(hMenu);
+    ASSERT_EQ(items.size(), 150u);
+    ASSERT_GT(CountBreaks(items), 0u);
+    for (const MenuItem& item : items) {
+        EXPECT_TRUE(item.bDisabled) << std::string(item.text.begin(), item.text.end());
+        EXPECT_EQ(item.nID, static_cast<UINT>(ID_FAVORITES_EMPTY));
+    }
+}
+
+TEST_F(FavoritesMenuTest, ALinkNavigatesTheSameWindowWithItsUrlOnly)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"Chosen.url", "http://example.test/chosen?a=1");
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    const MenuItem* pItem = nullptr;
+    std::vector<MenuItem> items = OpenTestFolder(pFrame, folder);
+    pItem = FindItem(items, L"Chosen");
+    ASSERT_NE(pItem, nullptr);
+    int nBefore = control->CountCalls("Navigate2");
+    pFrame->SendMessage(WM_COMMAND, pItem->nID, 0);
+    ASSERT_EQ(control->CountCalls("Navigate2"), nBefore + 1);
+    std::optional<StandInCall> call = control->LastCall("Navigate2");
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->Arg("URL"), "BSTR:http://example.test/chosen?a=1");
+    EXPECT_EQ(call->Arg("Flags"), "I4:0");
+    EXPECT_EQ(call->Arg("TargetFrameName"), "BSTR:null");
+    EXPECT_EQ(call->Arg("PostData"), "EMPTY");
+    EXPECT_EQ(call->Arg("Headers"), "BSTR:null");
+    // A command without a node does nothing.
+    pFrame->SendMessage(WM_COMMAND, ID_FAVORITE_LAST, 0);
+    EXPECT_EQ(control->CountCalls("Navigate2"), nBefore + 1);
+}
+
+TEST_F(FavoritesMenuTest, AFileOpensWithItsProgram)
+{
+    CTestFavoritesFolder folder;
+    const std::wstring marker = folder.PathOf(L"opened.out");
+    std::string markerA(marker.begin(), marker.end());
+    folder.AddFile(L"Make marker.cmd", "@echo opened> \"" + markerA + "\"\r\n");
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::vector<MenuItem> items = OpenTestFolder(pFrame, folder);
+    const MenuItem* pItem = FindItem(items, L"Make marker");
+    ASSERT_NE(pItem, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    int nBefore = control->CountCalls("Navigate2");
+    pFrame->SendMessage(WM_COMMAND, pItem->nID, 0);
+    EXPECT_TRUE(PumpUntil([&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
+    EXPECT_EQ(control->CountCalls("Navigate2"), nBefore);
+}
+
+TEST_F(FavoritesMenuTest, RefreshMakesTheNextOpeningInAnyWindowShowTheFolderAsItIsNow)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"First.url", "http://example.test/1");
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_EQ(OpenTestFolder(pFrame, folder).size(), 1u);
+    folder.AddShortcut(L"Second.url", "http://example.test/2");
+    // Loaded once: later openings show the same tree.
+    ASSERT_EQ(OpenTestFolder(pFrame, folder).size(), 1u);
+    pFrame->SendMessage(WM_COMMAND, ID_FAVORITES_REFRESH, 0);
+    CBrowserFrame* pOther = OpenFrame();
+    ASSERT_NE(pOther, nullptr);
+    std::vector<MenuItem> items = OpenTestFolder(pOther, folder);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_NE(FindItem(items, L"Second"), nullptr);
+    EXPECT_EQ(OpenTestFolder(pFrame, folder).size(), 2u);
+}
+
+// The menu as a split after every appended entry leaves it.
+void AppendPerEntry(CBrowserFrame* pFrame, HMENU hMenu, const CFavoriteItem* pNode)
+{
+    for (INT_PTR i = 0; i < pNode->GetChildCount(); ++i) {
+        const CFavoriteItem* pChild = pNode->GetChild(i);
+        if (pChild->m_nKind == FAV_FOLDER) {
+            HMENU hSub = ::CreatePopupMenu();
+            AppendPerEntry(pFrame, hSub, pChild);
+            if (::GetMenuItemCount(hSub) == 0) ::AppendMenuW(hSub, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+            ::AppendMenuW(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(hSub), pChild->m_strName);
+        } else {
+            CString strName = pChild->m_strName;
+            ::AppendMenuW(hMenu, MF_STRING, ID_FAVORITE_FIRST + pChild->m_nIndex, strName.Left(strName.ReverseFind(L'.')));
+            pFrame->BreakMenuColumns(hMenu, -1);
+        }
+    }
+}
+
+std::string Dump(const std::vector<MenuItem>& items, int nDepth = 0)
+{
+    std::string out;
+    for (const MenuItem& item : items) {
+        out += std::string(static_cast<size_t>(nDepth) * 2, ' ') + std::to_string(item.nID) + " " +
+               std::string(item.text.begin(), item.text.end()) + (item.bDisabled ? " disabled" : "") +
+               (item.bBreak ? " break" : "") + (item.bPopup ? " popup" : "") + "\n";
+        out += Dump(item.children, nDepth + 1);
+    }
+    return out;
+}
+
+size_t CountBreaks(const std::vector<MenuItem>& items)
+{
+    size_t n = 0;
+    for (const MenuItem& item : items) n += (item.bBreak ? 1 : 0) + CountBreaks(item.children);
+    return n;
+}
+
+TEST_F(FavoritesMenuTest, ColumnsAreThoseOfASplitAfterEveryEntry)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    struct Level {
+        int nLinksBefore;
+        int nFolders;
+        int nLinksAfter;
+    };
+    // Tall levels, a level whose last entries are folders, folders only, a nested tall level.
+    const struct {
+        const char* name;
+        std::vector<Level> levels;  // the root, then a folder inside the root's first folder, and so on
+    } cases[] = {
+        {"flat", {{150, 0, 0}}},
+        {"folders last", {{90, 60, 0}}},
+        {"folders only", {{0, 120, 0}}},
+        {"nested", {{10, 5, 100}, {0, 2, 130}, {75, 0, 0}}},
+    };
+    for (const auto& c : cases) {
+        CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+        CFavoriteItem* pLevel = &root;
+        for (const Level& level : c.levels) {
+            CFavoriteItem* pFirstFolder = nullptr;
+            for (int i = 0; i < level.nLinksBefore; ++i) pLevel->AddChild((L"Before " + std::to_wstring(i) + L".url").c_str(), L"u", FAV_LINK);
+            for (int i = 0; i < level.nFolders; ++i) {
+                CFavoriteItem* pFolder = pLevel->AddChild((L"Folder " + std::to_wstring(i)).c_str(), L"C:\\f\\", FAV_FOLDER);
+                if (!pFirstFolder) pFirstFolder = pFolder;
+            }
+            for (int i = 0; i < level.nLinksAfter; ++i) pLevel->AddChild((L"After " + std::to_wstring(i) + L".url").c_str(), L"u", FAV_LINK);
+            pLevel = pFirstFolder;
+            if (!pLevel) break;
+        }
+        std::vector<CFavoriteItem*> flat;
+        root.Flatten(flat);
+
+        CMenuHandle hActual(::CreatePopupMenu());
+        pFrame->AppendFavoriteItems(hActual, &root);
+        CMenuHandle hExpected(::CreatePopupMenu());
+        AppendPerEntry(pFrame, hExpected, &root);
+        std::vector<MenuItem> actual = ItemsOf(hActual);
+        std::vector<MenuItem> expected = ItemsOf(hExpected);
+        EXPECT_TRUE(actual == expected) << c.name << "\n" << Dump(actual) << "----\n" << Dump(expected);
+        if (std::string(c.name) == "folders only") {
+            EXPECT_EQ(CountBreaks(actual), 0u) << c.name;
+        } else {
+            EXPECT_GT(CountBreaks(actual), 0u) << c.name;
+        }
+    }
+}
+
+// What the frame draws for a menu item's image area, as the menu asks for it, in a 16 x 16 picture over magenta.
+std::vector<COLORREF> DrawnImage(CBrowserFrame* pFrame, HMENU hMenu, UINT nItemID)
+{
+    CMemDCHandle dc(::CreateCompatibleDC(nullptr));
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(CClientDC(pFrame->m_hWnd), 16, 16));
+    if (!dc || !bitmap) return {};
+    CSelectObject select(dc, bitmap);
+    RECT rect{0, 0, 16, 16};
+    CHandleT<afx_handles::GdiTraits<HBRUSH>> brush(::CreateSolidBrush(RGB(255, 0, 255)));
+    ::FillRect(dc, &rect, brush);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = nItemID;
+    draw.hwndItem = reinterpret_cast<HWND>(hMenu);
+    draw.hDC = dc;
+    draw.rcItem = RECT{-4, -4, 20, 20};  // a 16 x 16 image centred in it starts at 0, 0
+    pFrame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) pixels.push_back(::GetPixel(dc, x, y));
+    }
+    return pixels;
+}
+
+TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderImage)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CMenuHandle hPopup(::CreatePopupMenu());
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITES_REFRESH, L"&Refresh Favorites");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_FIRST + 3, L"Entry");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_LAST, L"Last entry");
+    ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_LAST + 1, L"Past the last");
+    HMENU hFolder = ::CreatePopupMenu();
+    ::AppendMenuW(hFolder, MF_STRING, ID_FAVORITE_FIRST + 4, L"Inside");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hFolder), L"Folder");
+    HMENU hEmpty = ::CreatePopupMenu();
+    ::AppendMenuW(hEmpty, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hEmpty), L"Empty folder");
+    HMENU hOuter = ::CreatePopupMenu();
+    HMENU hInner = ::CreatePopupMenu();
+    ::AppendMenuW(hInner, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+    ::AppendMenuW(hOuter, MF_POPUP, reinterpret_cast<UINT_PTR>(hInner), L"Inner");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hOuter), L"Outer");
+    HMENU hTextSize = ::CreatePopupMenu();
+    ::AppendMenuW(hTextSize, MF_STRING, ID_TEXTSIZE_LARGEST, L"Largest");
+    ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hTextSize), L"Te&xt Size");
+    ::AppendMenuW(hPopup, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+
+    const std::vector<COLORREF> nothing(256, RGB(255, 0, 255));
+    const std::vector<COLORREF> webPage = ImagePixels(theApp.m_imageList.GetSafeHandle(), 3);
+    const std::vector<COLORREF> folder = ImagePixels(theApp.m_imageList.GetSafeHandle(), 0);
+    ASSERT_NE(webPage, nothing);
+    ASSERT_NE(folder, nothing);
+    ASSERT_NE(folder, webPage);
+    auto idOf = [](HMENU h) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(h)); };
+    const struct {
+        const char* name;
+        UINT nItemID;
+        const std::vector<COLORREF>& expected;
+    } cases[] = {
+        {"refresh", ID_FAVORITES_REFRESH, nothing},
+        {"entry", ID_FAVORITE_FIRST + 3, webPage},
+        {"last entry", ID_FAVORITE_LAST, webPage},
+        {"past the last", ID_FAVORITE_LAST + 1, nothing},
+        {"folder", idOf(hFolder), folder},
+        {"empty folder", idOf(hEmpty), folder},
+        {"folder holding an empty folder", idOf(hOuter), folder},
+        {"text size", idOf(hTextSize), nothing},
+        {"none", ID_FAVORITES_EMPTY, nothing},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(DrawnImage(pFrame, hPopup, c.nItemID) == c.expected) << c.name;
+}
+
+}  // namespace
