@@ -49,8 +49,14 @@ BOOL CWinThread::PumpMessage()
         }
     });
     // A handler's exception was held while the window system was on the stack; it surfaces here,
-    // after the message that GetMessage returned has been dispatched.
-    AfxRethrowPendingException();
+    // after the message that GetMessage returned has been dispatched. A WM_QUIT taken in the same
+    // call is posted again, or a caller that absorbs the exception would wait for it forever.
+    try {
+        AfxRethrowPendingException();
+    } catch (...) {
+        if (!bResult) ::PostQuitMessage(static_cast<int>(m_msgCur.wParam));
+        throw;
+    }
     return bResult;
 }
 
