@@ -198,6 +198,21 @@ TEST_F(FaultRecoveryTest, ExceptionOfAHandlerRunInsideGetMessageSurfacesAfterThe
     EXPECT_EQ(m_wnd.m_nNextSeen, 1);  // the message GetMessage returned was not lost either
 }
 
+TEST_F(FaultRecoveryTest, QuitTakenWithAHeldExceptionIsNotLost)
+{
+    HWND hWnd = m_wnd.m_hWnd;
+    DWORD dwMainThread = ::GetCurrentThreadId();
+    // The sent handler throws inside GetMessage, which then takes the quit.
+    std::thread sender([hWnd, dwMainThread] {
+        ::SendMessageW(hWnd, WM_TEST_THROW, 0, 0);
+        ::PostThreadMessageW(dwMainThread, WM_QUIT, 7, 0);
+    });
+    EXPECT_THROW(theApp.PumpMessage(), std::runtime_error);
+    sender.join();
+    EXPECT_FALSE(theApp.PumpMessage());  // the quit is still there for the loop
+    EXPECT_EQ(theApp.m_msgCur.wParam, 7u);
+}
+
 struct HoldCase {
     const char* pszName;
     UINT nFirst;   // sent from inside the handler
