@@ -2,6 +2,7 @@
 
 #include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
+#include "e2e/user_input.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -9,20 +10,6 @@
 #include <vector>
 
 namespace {
-
-// Keys typed through the window system into the foreground window, as a user types them.
-void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
-{
-    std::vector<INPUT> inputs;
-    for (auto [vk, bDown] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
 
 void TypeText(const std::wstring& text)
 {

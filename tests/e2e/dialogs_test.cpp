@@ -2,6 +2,7 @@
 
 #include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
+#include "e2e/user_input.h"
 #include "res/resource.h"
 
 #include <string>
@@ -14,19 +15,6 @@ constexpr const wchar_t* kCompatKey =
 constexpr const char* kCompatAgent =
     "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 2.0.50727; .NET CLR 3.5.30729; "
     ".NET CLR 3.0.30729; Tarnwick)\r\n";
-
-void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
-{
-    std::vector<INPUT> inputs;
-    for (auto [vk, bDown] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
 
 void PressKey(WORD vk)
 {

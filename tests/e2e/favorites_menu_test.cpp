@@ -2,6 +2,7 @@
 
 #include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
+#include "e2e/user_input.h"
 #include "favorites/order_record.h"
 #include "favorites/test_favorites_folder.h"
 #include "res/resource.h"
@@ -11,19 +12,6 @@
 #include <vector>
 
 namespace {
-
-void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
-{
-    std::vector<INPUT> inputs;
-    for (auto [vk, bDown] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
 
 Bytes Entry(WORD wVersion, DWORD dwPosition, const char* pszShort, const std::wstring& longName, bool bFolder = false)
 {
