@@ -4,6 +4,9 @@
 #include "support/icon_pixels.h"
 #include "support/message_pump.h"
 
+#include <shlobj.h>
+
+#include <cwchar>
 #include <map>
 #include <string>
 #include <vector>
@@ -382,6 +385,89 @@ std::vector<COLORREF> DrawnImage(CBrowserFrame* pFrame, HMENU hMenu, UINT nItemI
         for (int x = 0; x < 16; ++x) pixels.push_back(::GetPixel(dc, x, y));
     }
     return pixels;
+}
+
+// Points the user's favorites folder at a folder that does not exist, for the test's length.
+class MissingFavoritesFolder {
+public:
+    MissingFavoritesFolder()
+    {
+        DWORD cb = sizeof(m_szSaved);
+        m_bHadValue = ::RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                                     RRF_NOEXPAND, &m_dwType, m_szSaved, &cb) == ERROR_SUCCESS;
+        const std::wstring missing = L"C:\\no-such-favorites-" + std::to_wstring(::GetCurrentProcessId());
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", REG_SZ, missing.c_str(),
+                          static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+    }
+    ~MissingFavoritesFolder()
+    {
+        if (m_bHadValue) {
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", m_dwType, m_szSaved,
+                              static_cast<DWORD>((std::wcslen(m_szSaved) + 1) * sizeof(wchar_t)));
+        } else {
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites");
+        }
+    }
+    MissingFavoritesFolder(const MissingFavoritesFolder&) = delete;
+    MissingFavoritesFolder& operator=(const MissingFavoritesFolder&) = delete;
+
+private:
+    static constexpr const wchar_t* kUserShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    wchar_t m_szSaved[MAX_PATH] = {};
+    DWORD m_dwType = REG_EXPAND_SZ;
+    bool m_bHadValue = false;
+};
+
+TEST_F(FavoritesMenuTest, WithoutAFavoritesFolderThePopupHoldsOnlyItsFirstTwoItems)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"Before.url", "http://example.test/before");
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_EQ(OpenTestFolder(pFrame, folder).size(), 1u);
+    // Refreshed after the folder went away, the menu shows nothing of what was loaded before.
+    pFrame->SendMessage(WM_COMMAND, ID_FAVORITES_REFRESH, 0);
+    std::vector<MenuItem> items;
+    {
+        MissingFavoritesFolder missing;
+        wchar_t szPath[MAX_PATH] = {};
+        ASSERT_FALSE(::SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_FAVORITES, FALSE)) << szPath;
+        items = OpenFavorites(pFrame);
+    }
+    ASSERT_EQ(items.size(), 2u) << Dump(items);
+    EXPECT_EQ(items[0].nID, static_cast<UINT>(ID_FAVORITES_REFRESH));
+    EXPECT_EQ(items[1].nID, 0u);
+    EXPECT_EQ(theApp.m_favorites.GetItem(1), nullptr);
+}
+
+// An empty folder's item speaks the language the resources are looked up in.
+TEST_F(FavoritesMenuTest, AnEmptyFolderSaysNoneInTheUsersLanguage)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    root.AddChild(L"Empty", L"C:\\Empty", FAV_FOLDER);
+    const LCID lcidSaved = ::GetThreadLocale();
+    const struct {
+        LANGID language;
+        const wchar_t* pszNone;
+    } cases[] = {
+        {MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), L"なし"},
+        {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), L"none"},
+    };
+    for (const auto& c : cases) {
+        ::SetThreadLocale(MAKELCID(c.language, SORT_DEFAULT));
+        CMenuHandle hMenu(::CreatePopupMenu());
+        pFrame->AppendFavoriteItems(hMenu, &root);
+        std::vector<MenuItem> items = ItemsOf(hMenu);
+        ::SetThreadLocale(lcidSaved);
+        ASSERT_EQ(items.size(), 1u) << c.language;
+        ASSERT_EQ(items[0].children.size(), 1u) << c.language;
+        EXPECT_EQ(items[0].children[0].text, c.pszNone) << c.language;
+        EXPECT_EQ(items[0].children[0].nID, static_cast<UINT>(ID_FAVORITES_EMPTY)) << c.language;
+        EXPECT_TRUE(items[0].children[0].bDisabled) << c.language;
+    }
 }
 
 TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderImage)
