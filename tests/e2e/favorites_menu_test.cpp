@@ -33,6 +33,56 @@ std::vector<std::wstring> FavoritesRootNames()
     return names;
 }
 
+// Text files open with the prefix's text program for the test's length: this prefix names the
+// program (txtfile) but associates no extension with it.
+class TextFileAssociation {
+public:
+    TextFileAssociation()
+    {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+            ::RegCloseKey(hKey);
+            return;
+        }
+        static const wchar_t kProgram[] = L"txtfile";
+        // The machine's classes: this platform does not merge the user's into them.
+        m_bAdded = ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, REG_SZ, kProgram, sizeof(kProgram)) == ERROR_SUCCESS;
+    }
+    ~TextFileAssociation()
+    {
+        if (m_bAdded) ::RegDeleteKeyW(HKEY_CLASSES_ROOT, L".txt");
+    }
+    TextFileAssociation(const TextFileAssociation&) = delete;
+    TextFileAssociation& operator=(const TextFileAssociation&) = delete;
+
+private:
+    bool m_bAdded = false;
+};
+
+// A visible top-level window of another program whose title names the file, with its text box.
+HWND FindEditorOf(const std::wstring& fileTitle, DWORD dwExceptProcess)
+{
+    struct Search {
+        const std::wstring& title;
+        DWORD dwExcept;
+        HWND hFound;
+    } search{fileTitle, dwExceptProcess, nullptr};
+    ::EnumWindows([](HWND hWnd, LPARAM lParam) -> BOOL {
+        auto* pSearch = reinterpret_cast<Search*>(lParam);
+        DWORD dwProcess = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwProcess);
+        wchar_t szTitle[256] = {};
+        ::GetWindowTextW(hWnd, szTitle, 255);
+        if (dwProcess != pSearch->dwExcept && ::IsWindowVisible(hWnd) &&
+            std::wstring(szTitle).find(pSearch->title) != std::wstring::npos) {
+            pSearch->hFound = hWnd;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOutTheirCommands)
 {
     CTestFavoritesFolder folder;
@@ -46,12 +96,11 @@ TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOut
     folder.AddFolder(L"Sub");
     folder.AddShortcut(L"Sub\\Inner.url", urlOf(inner, "/inner"));
     folder.AddShortcut(L"Sub\\Second link.url", urlOf(second, "/second"));
-    // This prefix associates no program with text files; a batch file has one, and shows that it ran.
-    const std::wstring marker = folder.PathOf(L"opened.out");
-    folder.AddFile(L"Notes.cmd", "@echo opened> \"" + std::string(marker.begin(), marker.end()) + "\"\r\n");
+    TextFileAssociation textFiles;
+    folder.AddFile(L"Notes.txt", "Things to read on the intranet");
     // A Windows 7 record for the folder, an XP one for its sub-folder; both differ from the default order.
     folder.StoreOrder(L"", OrderRecord({Entry(8, 3, "ALPHA.URL", L"Alpha.url"), Entry(8, 0, "BETA.URL", L"Beta.url"),
-                                        Entry(8, 1, "SUB", L"Sub", true), Entry(8, 2, "NOTES.CMD", L"Notes.cmd")}));
+                                        Entry(8, 1, "SUB", L"Sub", true), Entry(8, 2, "NOTES.TXT", L"Notes.txt")}));
     folder.StoreOrder(L"Sub", OrderRecord({Entry(3, 1, "INNER.URL", L"Inner.url"),
                                            Entry(3, 0, "SECOND~1.URL", L"Second link.url")}));
     // Numbered in pre-order: the favorites root 0, this folder 1, then its entries in the stored order.
@@ -95,8 +144,17 @@ TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOut
 
     // The file opens with the program of its kind.
     ::PostMessageW(hFrame, WM_COMMAND, nNotes, 0);
-    EXPECT_TRUE(TarnwickProcess::WaitFor(
-        [&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
+    const DWORD dwTarnwick = ::GetProcessId(tarnwick.ProcessHandle());
+    HWND hEditor = nullptr;
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return (hEditor = FindEditorOf(L"Notes", dwTarnwick)) != nullptr; }, 15000));
+    if (hEditor) {
+        wchar_t szText[128] = {};
+        ::SendMessageTimeoutW(::FindWindowExW(hEditor, nullptr, L"Edit", nullptr), WM_GETTEXT, std::size(szText),
+                              reinterpret_cast<LPARAM>(szText), SMTO_ABORTIFHUNG, 5000, nullptr);
+        EXPECT_STREQ(szText, L"Things to read on the intranet");
+        ::PostMessageW(hEditor, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hEditor); }, 10000));
+    }
 
     ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(tarnwick.WaitForExit(), 0);
