@@ -8,6 +8,7 @@
 
 #include <cwchar>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,68 @@ TEST_F(FavoritesMenuTest, ALinkNavigatesTheSameWindowWithItsUrlOnly)
     // A command without a node does nothing.
     pFrame->SendMessage(WM_COMMAND, ID_FAVORITE_LAST, 0);
     EXPECT_EQ(control->CountCalls("Navigate2"), nBefore + 1);
+}
+
+// The enabled favorites commands of a menu and its sub-menus, in menu order.
+void CollectCommands(const std::vector<MenuItem>& items, std::vector<UINT>& commands)
+{
+    for (const MenuItem& item : items) {
+        if (item.bPopup) {
+            CollectCommands(item.children, commands);
+        } else if (!item.bDisabled && item.nID >= ID_FAVORITE_FIRST && item.nID <= ID_FAVORITE_LAST) {
+            commands.push_back(item.nID);
+        }
+    }
+}
+
+TEST_F(FavoritesMenuTest, EveryLinkOfATreeAsUsersHaveItIsReachableFromTheMenu)
+{
+    CTestFavoritesFolder folder;
+    const std::wstring longFolder = L"Projects " + std::wstring(190, L'y');
+    const std::string propertyStore = "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,11\r\n";
+    const struct {
+        std::wstring relative;
+        std::string content;
+        std::string url;  // empty: no link
+    } shortcuts[] = {
+        {L"Новости.url", "[InternetShortcut]\r\nURL=http://example.com/ru\r\n", "http://example.com/ru"},
+        {L"ニュース.url", "[InternetShortcut]\nURL=http://example.jp/news\n", "http://example.jp/news"},
+        {L"Tom & Jerry.url", "[DEFAULT]\r\nBASEURL=http://example.com/b\r\n[InternetShortcut]\r\nURL=http://example.com/tj\r\n",
+         "http://example.com/tj"},
+        {L"Wait.. what.url", propertyStore + "[InternetShortcut]\r\nURL=http://example.com/w?a=1&b=2\r\n",
+         "http://example.com/w?a=1&b=2"},
+        {L"The " + std::wstring(160, L'x') + L" guide.url", "[InternetShortcut]\r\nURL=http://example.com/long\r\n",
+         "http://example.com/long"},
+        {L"Caf\u00e9.url", "[InternetShortcut]\r\nURL=http://example.com/caf\xe9\r\n", "http://example.com/caf\xc3\xa9"},
+        {L"empty.url", "", ""},
+        {L"旅行\\京都.url", "[InternetShortcut]\r\nURL=http://example.jp/kyoto\r\n", "http://example.jp/kyoto"},
+        {L"旅行\\Москва.URL", "[InternetShortcut]\nURL=http://example.com/moscow", "http://example.com/moscow"},
+        {longFolder + L"\\deep & down.url", "[InternetShortcut]\r\nURL=http://example.com/deep\r\n",
+         "http://example.com/deep"},
+    };
+    folder.AddFolder(L"旅行");
+    folder.AddFolder(longFolder);
+    std::multiset<std::string> expected;
+    for (const auto& shortcut : shortcuts) {
+        folder.AddFile(shortcut.relative, shortcut.content);
+        if (!shortcut.url.empty()) expected.insert("BSTR:" + shortcut.url);
+    }
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    std::vector<MenuItem> items = OpenTestFolder(pFrame, folder);
+    EXPECT_NE(FindItem(items, std::wstring(L"Projects ") + std::wstring(51, L'y')), nullptr);
+    EXPECT_NE(FindItem(items, L"Tom && Jerry"), nullptr);
+    std::vector<UINT> commands;
+    CollectCommands(items, commands);
+
+    std::multiset<std::string> reached;
+    for (UINT nID : commands) {
+        const int nBefore = control->CountCalls("Navigate2");
+        pFrame->SendMessage(WM_COMMAND, nID, 0);
+        if (control->CountCalls("Navigate2") == nBefore + 1) reached.insert(control->LastCall("Navigate2")->Arg("URL").value_or(""));
+    }
+    EXPECT_EQ(reached, expected);
 }
 
 TEST_F(FavoritesMenuTest, AFileOpensWithItsProgram)
