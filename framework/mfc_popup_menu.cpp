@@ -35,6 +35,8 @@ bool CMFCPopupMenuBar::AppendCopies(HMENU hTarget, HMENU hSource)
             sub.Reset(::CreatePopupMenu());
             if (!sub || !AppendCopies(sub, mii.hSubMenu)) return false;
             mii.hSubMenu = sub;
+            // A sub-menu item's id is its sub-menu's handle, as AppendMenu gives it: the copy's, not the source's.
+            mii.wID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(sub.Get()));
         }
         mii.dwTypeData = szText;
         if (!::InsertMenuItemW(hTarget, static_cast<UINT>(::GetMenuItemCount(hTarget)), TRUE, &mii)) return false;

@@ -537,7 +537,9 @@ TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderI
 {
     CBrowserFrame* pFrame = OpenFrame();
     ASSERT_NE(pFrame, nullptr);
-    CMenuHandle hPopup(::CreatePopupMenu());
+    // Built as the frame builds it, then imported into the popup that opens, as the menu bar does.
+    CMenuHandle hBuilt(::CreatePopupMenu());
+    HMENU hPopup = hBuilt;
     ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITES_REFRESH, L"&Refresh Favorites");
     ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_FIRST + 3, L"Entry");
     ::AppendMenuW(hPopup, MF_STRING, ID_FAVORITE_LAST, L"Last entry");
@@ -557,6 +559,9 @@ TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderI
     ::AppendMenuW(hTextSize, MF_STRING, ID_TEXTSIZE_LARGEST, L"Largest");
     ::AppendMenuW(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hTextSize), L"Te&xt Size");
     ::AppendMenuW(hPopup, MF_DISABLED, ID_FAVORITES_EMPTY, L"none");
+    CMenuHandle hOpened(::CreatePopupMenu());
+    ASSERT_TRUE(CMFCPopupMenuBar(hOpened).ImportFromMenu(hBuilt));
+    hBuilt.Reset();
 
     const std::vector<COLORREF> nothing(256, RGB(255, 0, 255));
     const std::vector<COLORREF> webPage = ImagePixels(theApp.m_imageList.GetSafeHandle(), 3);
@@ -564,23 +569,31 @@ TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderI
     ASSERT_NE(webPage, nothing);
     ASSERT_NE(folder, nothing);
     ASSERT_NE(folder, webPage);
-    auto idOf = [](HMENU h) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(h)); };
+    // The id the menu hands to WM_DRAWITEM is the item's own.
+    auto idAt = [&](int nPosition) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID;
+        ::GetMenuItemInfoW(hOpened, static_cast<UINT>(nPosition), TRUE, &info);
+        return info.wID;
+    };
     const struct {
         const char* name;
-        UINT nItemID;
+        int nPosition;
         const std::vector<COLORREF>& expected;
     } cases[] = {
-        {"refresh", ID_FAVORITES_REFRESH, nothing},
-        {"entry", ID_FAVORITE_FIRST + 3, webPage},
-        {"last entry", ID_FAVORITE_LAST, webPage},
-        {"past the last", ID_FAVORITE_LAST + 1, nothing},
-        {"folder", idOf(hFolder), folder},
-        {"empty folder", idOf(hEmpty), folder},
-        {"folder holding an empty folder", idOf(hOuter), folder},
-        {"text size", idOf(hTextSize), nothing},
-        {"none", ID_FAVORITES_EMPTY, nothing},
+        {"refresh", 0, nothing},
+        {"entry", 1, webPage},
+        {"last entry", 2, webPage},
+        {"past the last", 3, nothing},
+        {"folder", 4, folder},
+        {"empty folder", 5, folder},
+        {"folder holding an empty folder", 6, folder},
+        {"text size", 7, nothing},
+        {"none", 8, nothing},
     };
-    for (const auto& c : cases) EXPECT_TRUE(DrawnImage(pFrame, hPopup, c.nItemID) == c.expected) << c.name;
+    ASSERT_EQ(::GetMenuItemCount(hOpened), static_cast<int>(std::size(cases)));
+    for (const auto& c : cases) EXPECT_TRUE(DrawnImage(pFrame, hOpened, idAt(c.nPosition)) == c.expected) << c.name;
 }
 
 }  // namespace
