@@ -14,6 +14,7 @@ constexpr int kChevronWidth = 16;  // the chevron's strip at the bar's right end
 // The bar whose popup is open on this thread, for the menu filter hook.
 thread_local CMFCMenuBar* t_pTracking = nullptr;
 thread_local int t_nTrackingIndex = -1;
+thread_local HMENU t_hTrackingMenu = nullptr;
 thread_local HHOOK t_hFilterHook = nullptr;
 
 // Every menu bar with a window, so a new menu font reaches them all.
@@ -26,11 +27,12 @@ std::vector<CMFCMenuBar*>& LiveBars()
 // While a popup of the bar is open: the bar's button pressed and the filter hook installed.
 class CTrackingScope {
 public:
-    CTrackingScope(CMFCMenuBar* pBar, int nIndex, HOOKPROC pfnHook) : m_hWndBar(pBar->m_hWnd), m_nIndex(nIndex)
+    CTrackingScope(CMFCMenuBar* pBar, int nIndex, HMENU hPopup, HOOKPROC pfnHook) : m_hWndBar(pBar->m_hWnd), m_nIndex(nIndex)
     {
         ::SendMessageW(m_hWndBar, TB_PRESSBUTTON, static_cast<WPARAM>(nIndex + 1), MAKELPARAM(TRUE, 0));
         t_pTracking = pBar;
         t_nTrackingIndex = nIndex;
+        t_hTrackingMenu = hPopup;
         t_hFilterHook = ::SetWindowsHookExW(WH_MSGFILTER, pfnHook, nullptr, ::GetCurrentThreadId());
     }
     ~CTrackingScope()
@@ -38,6 +40,7 @@ public:
         if (t_hFilterHook) ::UnhookWindowsHookEx(t_hFilterHook);
         t_hFilterHook = nullptr;
         t_pTracking = nullptr;
+        t_hTrackingMenu = nullptr;
         ::SendMessageW(m_hWndBar, TB_PRESSBUTTON, static_cast<WPARAM>(m_nIndex + 1), MAKELPARAM(FALSE, 0));
     }
     CTrackingScope(const CTrackingScope&) = delete;
@@ -47,6 +50,29 @@ private:
     HWND m_hWndBar;
     int m_nIndex;
 };
+
+int HighlightedItem(HMENU hMenu)
+{
+    for (int i = 0, nCount = ::GetMenuItemCount(hMenu); i < nCount; ++i) {
+        if (::GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) return i;
+    }
+    return -1;
+}
+
+// Whether Left or Right belongs to the open popups rather than to the bar: Right opens the
+// highlighted item's sub-menu, Left closes an open sub-menu. The keyboard is in the deepest
+// menu reached along highlighted sub-menu items that have a highlighted item of their own.
+bool SidewaysStaysInPopups(HMENU hTop, bool bRight)
+{
+    HMENU hMenu = hTop;
+    for (int nDepth = 0; hMenu && nDepth < 64; ++nDepth) {
+        int nItem = HighlightedItem(hMenu);
+        HMENU hSub = nItem >= 0 ? ::GetSubMenu(hMenu, nItem) : nullptr;
+        if (!hSub || HighlightedItem(hSub) < 0) return bRight ? hSub != nullptr : hMenu != hTop;
+        hMenu = hSub;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -266,7 +292,7 @@ void CMFCMenuBar::TrackPopup(int nIndex, bool bFromKeyboard)
         m_nSwitchTo = -1;
         UINT nCmd = 0;
         {
-            CTrackingScope tracking(this, nIndex, &MenuFilterHook);
+            CTrackingScope tracking(this, nIndex, hPopup, &MenuFilterHook);
             if (bFromKeyboard) ::PostMessageW(pFrame->m_hWnd, WM_KEYDOWN, VK_DOWN, 0);  // select the first item
             TPMPARAMS params{sizeof(params), rect};
             nCmd = static_cast<UINT>(::TrackPopupMenuEx(hPopup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
@@ -289,7 +315,8 @@ LRESULT CALLBACK CMFCMenuBar::MenuFilterHook(int nCode, WPARAM wParam, LPARAM lP
     if (nCode == MSGF_MENU && pBar) {
         int nCount = pBar->GetCount();
         int nTo = -1;
-        if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_LEFT || pMsg->wParam == VK_RIGHT)) {
+        if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_LEFT || pMsg->wParam == VK_RIGHT) &&
+            !SidewaysStaysInPopups(t_hTrackingMenu, pMsg->wParam == VK_RIGHT)) {
             // Sideways from a popup's top level moves to the neighbouring popup.
             nTo = (t_nTrackingIndex + (pMsg->wParam == VK_LEFT ? nCount - 1 : 1)) % nCount;
         } else if (pMsg->message == WM_MOUSEMOVE) {
