@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,49 +18,54 @@ namespace {
 constexpr const wchar_t* kJapaneseFont = L"IPAGothic";
 constexpr const wchar_t* kCompatCheck = L"IE5/6互換モードを強制する(Quirksモード)";
 
-std::wstring TextOf(HWND hWnd) {
+std::wstring TextOf(HWND hWnd)
+{
     wchar_t szText[512] = {};
     ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));  // marshalled by the window system
     return szText;
 }
 
-DWORD ProcessOf(HWND hWnd) {
+DWORD ProcessOf(HWND hWnd)
+{
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hWnd, &dwProcessId);
     return dwProcessId;
 }
 
-// Which pixels of a 32-bit top-down bitmap carry ink: text is drawn without smoothing here, so a
-// pixel is ink or background, nothing between.
+// Which pixels of a picture carry ink: text is drawn without smoothing here, so a pixel is ink or
+// background (the colour most pixels have), nothing between.
 class InkMask {
 public:
-    InkMask(int cx, int cy) : m_cx(cx), m_cy(cy), m_bits(static_cast<size_t>(cx) * cy) {}
     // The pixels now on the screen inside the rectangle.
-    static InkMask FromScreen(const RECT& rect) {
-        InkMask mask(rect.right - rect.left, rect.bottom - rect.top);
+    static InkMask FromScreen(const RECT& rect)
+    {
         CClientDC screen(static_cast<HWND>(nullptr));
-        mask.Take(screen, rect.left, rect.top);
-        return mask;
+        return InkMask(rect.right - rect.left, rect.bottom - rect.top, [&](HDC hDC, int cx, int cy) {
+            ::BitBlt(hDC, 0, 0, cx, cy, screen, rect.left, rect.top, SRCCOPY);
+        });
     }
-    // The text drawn with the font, as the check box draws it: on its own line, from the left.
-    static InkMask FromText(const std::wstring& text, HFONT hFont) {
-        CClientDC screen(static_cast<HWND>(nullptr));
-        CMemDCHandle dc(::CreateCompatibleDC(screen));
+    // The text drawn with the font on its own line from the left, as a check box draws it.
+    static InkMask FromText(const std::wstring& text, HFONT hFont)
+    {
         SIZE size{};
         {
+            CMemDCHandle dc(::CreateCompatibleDC(nullptr));
             CSelectObject font(dc, hFont);
             ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         }
-        InkMask mask(size.cx, size.cy);
-        mask.Draw(dc, text, hFont);
-        return mask;
+        return InkMask(size.cx, size.cy, [&](HDC hDC, int cx, int cy) {
+            RECT rect{0, 0, cx, cy};
+            ::FillRect(hDC, &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+            CSelectObject font(hDC, hFont);
+            ::SetTextColor(hDC, RGB(0, 0, 0));
+            ::SetBkMode(hDC, TRANSPARENT);
+            ::TextOutW(hDC, 0, 0, text.c_str(), static_cast<int>(text.size()));
+        });
     }
-    int width() const { return m_cx; }
-    int height() const { return m_cy; }
-    bool ink(int x, int y) const { return m_bits[static_cast<size_t>(y) * m_cx + x] != 0; }
-    int InkCount() const { return static_cast<int>(std::count(m_bits.begin(), m_bits.end(), 1)); }
+    int InkCount() const { return static_cast<int>(std::count(m_bits.begin(), m_bits.end(), true)); }
     // Whether the other mask shows up here, pixel for pixel, at some offset.
-    bool Contains(const InkMask& other) const {
+    bool Contains(const InkMask& other) const
+    {
         for (int dy = 0; dy + other.m_cy <= m_cy; ++dy) {
             for (int dx = 0; dx + other.m_cx <= m_cx; ++dx) {
                 if (MatchesAt(other, dx, dy)) return true;
@@ -69,7 +75,36 @@ public:
     }
 
 private:
-    bool MatchesAt(const InkMask& other, int dx, int dy) const {
+    // The picture is painted into a 32-bit bitmap of the size given.
+    InkMask(int cx, int cy, const std::function<void(HDC, int, int)>& paint) : m_cx(cx), m_cy(cy)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        CMemDCHandle dc(::CreateCompatibleDC(nullptr));
+        void* pBits = nullptr;
+        CBitmapHandle bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
+        if (!dc || !bitmap || cx <= 0 || cy <= 0) {
+            m_cx = m_cy = 0;
+            return;
+        }
+        {
+            CSelectObject select(dc, bitmap);
+            paint(dc, cx, cy);
+            ::GdiFlush();
+        }
+        // Blue, green, red from the low byte up.
+        auto luma = [](DWORD px) { return (((px >> 16) & 0xFF) * 3 + ((px >> 8) & 0xFF) * 6 + (px & 0xFF)) / 10; };
+        const DWORD* pPixels = static_cast<const DWORD*>(pBits);
+        const size_t nPixels = static_cast<size_t>(cx) * static_cast<size_t>(cy);
+        std::vector<int> histogram(256);
+        for (size_t i = 0; i < nPixels; ++i) ++histogram[luma(pPixels[i])];
+        const int nBackground =
+            static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+        for (size_t i = 0; i < nPixels; ++i) m_bits.push_back(luma(pPixels[i]) + 64 < static_cast<DWORD>(nBackground));
+    }
+    bool ink(int x, int y) const { return m_bits[static_cast<size_t>(y) * static_cast<size_t>(m_cx) + x]; }
+    bool MatchesAt(const InkMask& other, int dx, int dy) const
+    {
         for (int y = 0; y < other.m_cy; ++y) {
             for (int x = 0; x < other.m_cx; ++x) {
                 if (ink(dx + x, dy + y) != other.ink(x, y)) return false;
@@ -77,70 +112,16 @@ private:
         }
         return true;
     }
-    // Background is the colour most pixels have; anything darker is ink.
-    void FromPixels(const std::vector<DWORD>& pixels) {
-        auto luma = [](DWORD px) { return (GetRValue(px) * 3 + GetGValue(px) * 6 + GetBValue(px)) / 10; };
-        std::vector<int> histogram(256);
-        for (DWORD px : pixels) ++histogram[luma(px)];
-        int nBackground = static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
-        for (size_t i = 0; i < pixels.size(); ++i) m_bits[i] = luma(pixels[i]) + 64 < nBackground ? 1 : 0;
-    }
-    void Take(HDC hSource, int x, int y) {
-        std::vector<DWORD> pixels;
-        Capture(hSource, x, y, pixels);
-        FromPixels(pixels);
-    }
-    void Draw(HDC hDC, const std::wstring& text, HFONT hFont) {
-        BITMAPINFO info = Info();
-        void* pBits = nullptr;
-        CBitmapHandle bitmap(::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
-        {
-            CSelectObject selectBitmap(hDC, bitmap);
-            CSelectObject selectFont(hDC, hFont);
-            RECT rect{0, 0, m_cx, m_cy};
-            ::FillRect(hDC, &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-            ::SetTextColor(hDC, RGB(0, 0, 0));
-            ::SetBkMode(hDC, TRANSPARENT);
-            ::TextOutW(hDC, 0, 0, text.c_str(), static_cast<int>(text.size()));
-            ::GdiFlush();
-        }
-        const DWORD* p = static_cast<const DWORD*>(pBits);
-        FromPixels(std::vector<DWORD>(p, p + m_bits.size()));
-    }
-    void Capture(HDC hSource, int x, int y, std::vector<DWORD>& pixels) {
-        CMemDCHandle dc(::CreateCompatibleDC(hSource));
-        BITMAPINFO info = Info();
-        void* pBits = nullptr;
-        CBitmapHandle bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
-        {
-            CSelectObject selectBitmap(dc, bitmap);
-            ::BitBlt(dc, 0, 0, m_cx, m_cy, hSource, x, y, SRCCOPY);
-            ::GdiFlush();
-        }
-        const DWORD* p = static_cast<const DWORD*>(pBits);
-        pixels.assign(p, p + m_bits.size());
-        // GetRValue and friends read COLORREF order; a DIB holds blue first.
-        for (DWORD& px : pixels) px = RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
-    }
-    BITMAPINFO Info() const {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = m_cx;
-        info.bmiHeader.biHeight = -m_cy;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        return info;
-    }
 
     int m_cx;
     int m_cy;
-    std::vector<char> m_bits;
+    std::vector<bool> m_bits;  // row by row, from the top
 };
 
 class JapaneseInterfaceEndToEnd : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         // A started program takes its locale from the process that starts it, not from the environment it is
         // given: these tests' entries run under a Japanese locale of their own.
         ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_JAPANESE) << "not run under a Japanese locale";
@@ -154,13 +135,15 @@ protected:
         ::SetForegroundWindow(m_hFrame);
         TarnwickProcess::WaitFor([this] { return ::GetForegroundWindow() == m_hFrame; }, 3000);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (!m_pTarnwick) return;
         ::PostMessageW(m_hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
         m_pTarnwick.reset();
     }
-    std::wstring MenuButtonText(UINT nCommand) {
+    std::wstring MenuButtonText(UINT nCommand)
+    {
         struct {
             wchar_t sz[64];
         } buffer{};
@@ -168,7 +151,8 @@ protected:
         return buffer.sz;
     }
     // A band's label, read with the band information and its text buffer in the program's memory.
-    std::wstring BandText(UINT nBand) {
+    std::wstring BandText(UINT nBand)
+    {
         struct {
             REBARBANDINFOW band;
             wchar_t sz[64];
@@ -188,7 +172,8 @@ protected:
         return local.sz;
     }
     // Tools > Options through the Japanese menus' mnemonics: ツール(&T), 設定(&P).
-    HWND OpenOptions() {
+    HWND OpenOptions()
+    {
         PressKeys({{VK_MENU, true}, {'T', true}, {'T', false}, {VK_MENU, false}});
         TarnwickProcess::WaitFor(
             [] {
@@ -214,7 +199,8 @@ protected:
     HWND m_hMenuBar = nullptr;
 };
 
-TEST_F(JapaneseInterfaceEndToEnd, TheMenuBarAndTheAddressLabelAreJapanese) {
+TEST_F(JapaneseInterfaceEndToEnd, TheMenuBarAndTheAddressLabelAreJapanese)
+{
     const wchar_t* kMenus[] = {L"ファイル(&F)",   L"編集(&E)",   L"表示(&V)",
                                L"お気に入り(&A)", L"ツール(&T)", L"ヘルプ(&H)"};
     ASSERT_EQ(::SendMessageW(m_hMenuBar, TB_BUTTONCOUNT, 0, 0), 6);
@@ -225,7 +211,8 @@ TEST_F(JapaneseInterfaceEndToEnd, TheMenuBarAndTheAddressLabelAreJapanese) {
 // The dialog's font is the template's Japanese one, which the platform lacks; under the Japanese locale it
 // takes the installed Japanese font, IPA Gothic, in its place. The check box's text then shows the glyphs
 // pixel for pixel as IPA Gothic draws them; a font without them would draw empty boxes.
-TEST_F(JapaneseInterfaceEndToEnd, TheOptionsDialogIsJapaneseAndLegible) {
+TEST_F(JapaneseInterfaceEndToEnd, TheOptionsDialogIsJapaneseAndLegible)
+{
     HWND hDlg = OpenOptions();
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(TextOf(hDlg), L"Tarnwick Options") << "the template's caption, the same in both languages";
