@@ -2,6 +2,7 @@
 
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "framework/gdi.h"
 #include "framework/handles.h"
 #include "res/resource.h"
@@ -17,20 +18,6 @@ namespace {
 
 constexpr const wchar_t* kJapaneseFont = L"IPAGothic";
 constexpr const wchar_t* kCompatCheck = L"IE5/6互換モードを強制する(Quirksモード)";
-
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t szText[512] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));  // marshalled by the window system
-    return szText;
-}
-
-DWORD ProcessOf(HWND hWnd)
-{
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    return dwProcessId;
-}
 
 // Which pixels of a picture carry ink: text is drawn without smoothing here, so a pixel is ink or
 // background (the colour most pixels have), nothing between.
@@ -142,14 +129,6 @@ protected:
         EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
         m_pTarnwick.reset();
     }
-    std::wstring MenuButtonText(UINT nCommand)
-    {
-        struct {
-            wchar_t sz[64];
-        } buffer{};
-        m_pTarnwick->SendWithBuffer(m_hMenuBar, TB_GETBUTTONTEXTW, nCommand, &buffer);
-        return buffer.sz;
-    }
     // A band's label, read with the band information and its text buffer in the program's memory.
     std::wstring BandText(UINT nBand)
     {
@@ -204,7 +183,9 @@ TEST_F(JapaneseInterfaceEndToEnd, TheMenuBarAndTheAddressLabelAreJapanese)
     const wchar_t* kMenus[] = {L"ファイル(&F)",   L"編集(&E)",   L"表示(&V)",
                                L"お気に入り(&A)", L"ツール(&T)", L"ヘルプ(&H)"};
     ASSERT_EQ(::SendMessageW(m_hMenuBar, TB_BUTTONCOUNT, 0, 0), 6);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(MenuButtonText(static_cast<UINT>(i + 1)), kMenus[i]) << "button " << i;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(m_pTarnwick->ButtonText(m_hMenuBar, static_cast<UINT>(i + 1)), kMenus[i]) << "button " << i;
+    }
     EXPECT_EQ(BandText(2), L"アドレス(&D)");
 }
 
