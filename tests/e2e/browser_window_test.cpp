@@ -62,15 +62,6 @@ protected:
         ::PostMessageW(m_hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
     }
-    std::wstring ButtonText(HWND hBar, UINT nCommand)
-    {
-        struct {
-            wchar_t sz[64];
-        } buffer{};
-        m_pTarnwick->SendWithBuffer(hBar, TB_GETBUTTONTEXTW, nCommand, &buffer);
-        return buffer.sz;
-    }
-
     std::unique_ptr<TarnwickProcess> m_pTarnwick;
     HWND m_hFrame = nullptr;
     HWND m_hReBar = nullptr;
@@ -101,7 +92,7 @@ TEST_F(BrowserWindowEndToEnd, TheWindowHasItsBarsButtonsAndPanes)
 
     const wchar_t* kMenus[] = {L"&File", L"&Edit", L"&View", L"F&avorites", L"&Tools", L"&Help"};
     ASSERT_EQ(::SendMessageW(m_hMenuBar, TB_BUTTONCOUNT, 0, 0), 6);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(ButtonText(m_hMenuBar, static_cast<UINT>(i + 1)), kMenus[i]);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(m_pTarnwick->ButtonText(m_hMenuBar, static_cast<UINT>(i + 1)), kMenus[i]);
     EXPECT_EQ(::GetMenu(m_hFrame), nullptr);  // the bar shows the menu, not the frame
 
     HWND hStatus = ::GetDlgItem(m_hFrame, AFX_IDW_STATUS_BAR);

@@ -3,6 +3,7 @@
 #include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "res/resource.h"
 
 #include <string>
@@ -32,20 +33,6 @@ void ClickOn(HWND hWnd)
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, inputs, sizeof(INPUT));
-}
-
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t szText[512] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));  // marshalled by the window system
-    return szText;
-}
-
-DWORD ProcessOf(HWND hWnd)
-{
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    return dwProcessId;
 }
 
 // The visible dialog box with this caption of the process, once it shows.

@@ -1,5 +1,6 @@
 #include "tarnwick_process.h"
 
+#include <commctrl.h>
 #include <cstdlib>
 
 namespace {
@@ -137,4 +138,13 @@ LRESULT TarnwickProcess::SendWithBuffer(HWND hWnd, UINT message, WPARAM wParam, 
     ::ReadProcessMemory(m_pi.hProcess, pRemote, pInOut, cb, nullptr);
     ::VirtualFreeEx(m_pi.hProcess, pRemote, 0, MEM_RELEASE);
     return lResult;
+}
+
+std::wstring TarnwickProcess::ButtonText(HWND hBar, UINT nCommand) const
+{
+    struct {
+        wchar_t sz[64];
+    } buffer{};
+    SendWithBuffer(hBar, TB_GETBUTTONTEXTW, nCommand, &buffer);
+    return buffer.sz;
 }

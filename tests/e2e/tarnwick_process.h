@@ -38,6 +38,8 @@ public:
         return SendWithBuffer(hWnd, message, wParam, pInOut, sizeof(T));
     }
     LRESULT SendWithBuffer(HWND hWnd, UINT message, WPARAM wParam, void* pInOut, size_t cb) const;
+    // The text of a toolbar's (or the menu bar's) button, by its command.
+    std::wstring ButtonText(HWND hBar, UINT nCommand) const;
     DWORD ThreadId() const { return m_pi.dwThreadId; }
     HANDLE ProcessHandle() const { return m_pi.hProcess; }
 

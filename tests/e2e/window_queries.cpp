@@ -1,0 +1,15 @@
+#include "window_queries.h"
+
+std::wstring TextOf(HWND hWnd)
+{
+    wchar_t szText[512] = {};
+    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));
+    return szText;
+}
+
+DWORD ProcessOf(HWND hWnd)
+{
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    return dwProcessId;
+}
