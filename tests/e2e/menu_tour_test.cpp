@@ -247,9 +247,9 @@ TEST_F(MenuTourEndToEnd, EveryCommandInTurnThenCloseAllEndsTheProcessCleanly)
         Give(step);
         CheckEffect(step);
         if (step.effect == Effect::FocusInAddress) TypeText(std::wstring(typed.begin(), typed.end()));
+        ASSERT_TRUE(m_pTarnwick->IsRunning());
         DWORD_PTR dwResult = 0;
         ASSERT_NE(::SendMessageTimeoutW(m_hFrame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &dwResult), 0) << "hangs";
-        ASSERT_TRUE(m_pTarnwick->IsRunning());
         ASSERT_FALSE(HasFailure()) << "the tour stops at the first step that fails";
     }
     ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(2)) << "the new window";
