@@ -124,9 +124,9 @@ protected:
             EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return Focus() == AddressEdit(); }, 5000));
             break;
         case Effect::Edit:
-            EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return Narrow(TextOf(AddressEdit())) == step.expected; }, 5000))
-                << Narrow(TextOf(AddressEdit()));
-            EXPECT_EQ(ClipboardText(), kTyped);
+            EXPECT_TRUE(TarnwickProcess::WaitFor([&] {
+                return Narrow(TextOf(AddressEdit())) == step.expected && ClipboardText() == kTyped;
+            }, 5000)) << Narrow(TextOf(AddressEdit())) << ", clipboard: " << ClipboardText();
             break;
         case Effect::Selection:
             EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return Selection() == step.expected; }, 5000)) << Selection();
