@@ -6,6 +6,7 @@
 #include "res/messages.h"
 #include "res/resource.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,20 @@ std::wstring WithAddress(std::wstring text, const std::wstring& address)
         text.replace(at, token.size(), address);
     }
     return text;
+}
+
+std::ostream& operator<<(std::ostream& out, Shown shown)
+{
+    const char* const names[] = {"maximised", "minimised", "normal", "hidden"};
+    return out << names[static_cast<int>(shown)];
+}
+
+// A request line short enough to read in a failure message: its ends and its length.
+std::string Shortened(const std::string& line)
+{
+    if (line.size() <= 120) return '"' + line + '"';
+    return '"' + line.substr(0, 60) + "..." + line.substr(line.size() - 40) + "\" (" + std::to_string(line.size()) +
+           " characters)";
 }
 
 Shown ShownState(HWND hFrame)
@@ -75,7 +90,12 @@ TEST(StartupEndToEnd, FirstWindowFollowsTheCommandLine)
             return frames.size() == 1;
         })) << c.name;
         EXPECT_EQ(ShownState(frames[0]), c.shown) << c.name;
-        EXPECT_EQ(listener.FirstRequestLine(c.requested.empty() ? 3 : 15), c.requested) << c.name;
+        const std::string requested = listener.FirstRequestLine(c.requested.empty() ? 3 : 15);
+        EXPECT_TRUE(requested == c.requested) << c.name << ": asked for " << Shortened(requested) << ", not "
+                                              << Shortened(c.requested);
+        wchar_t szTitle[64] = {};
+        ::SendMessageW(frames[0], WM_GETTEXT, 64, reinterpret_cast<LPARAM>(szTitle));
+        EXPECT_STREQ(szTitle, L"Tarnwick") << c.name;
         EXPECT_EQ(tarnwick.BrowserWindows().size(), c.shown == Shown::Hidden ? 0u : 1u) << c.name;
 
         if (c.shown == Shown::Hidden) ::PostMessageW(frames[0], WM_CLOSE, 0, 0);  // no caption to click
