@@ -95,7 +95,7 @@ protected:
             ASSERT_TRUE(ChooseFromMenu(m_hFrame, step.keys));
         }
     }
-    // The keyboard's and the posted command's messages have all been handled.
+    // Time for the keys or the posted command to be handled: the process waits for input again once they are.
     void Settle()
     {
         ::Sleep(200);
@@ -217,8 +217,8 @@ TEST_F(MenuTourEndToEnd, EveryCommandInTurnThenCloseAllEndsTheProcessCleanly)
         {"Favorites > Refresh Favorites", Via::Menu, "AR", 0, Effect::None, ""},
         {"the Favorites placeholder", Via::Message, nullptr, ID_FAVORITES_PLACEHOLDER, Effect::None, ""},
         {"an empty folder's item", Via::Message, nullptr, ID_FAVORITES_EMPTY, Effect::None, ""},
-        {"the first favorite, of none", Via::Message, nullptr, ID_FAVORITE_FIRST, Effect::None, ""},
-        {"the last favorite, of none", Via::Message, nullptr, ID_FAVORITE_LAST, Effect::None, ""},
+        {"the first favorite number, the favorites folder itself", Via::Message, nullptr, ID_FAVORITE_FIRST, Effect::None, ""},
+        {"the last favorite number, of no entry", Via::Message, nullptr, ID_FAVORITE_LAST, Effect::None, ""},
         {"the first Back entry, of none", Via::Message, nullptr, ID_BACK_HISTORY_FIRST, Effect::None, ""},
         {"the last Back entry, of none", Via::Message, nullptr, ID_BACK_HISTORY_LAST, Effect::None, ""},
         {"the first Forward entry, of none", Via::Message, nullptr, ID_FORWARD_HISTORY_FIRST, Effect::None, ""},
