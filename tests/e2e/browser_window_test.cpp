@@ -11,21 +11,6 @@
 
 namespace {
 
-void TypeText(const std::wstring& text)
-{
-    std::vector<INPUT> inputs;
-    for (wchar_t ch : text) {
-        for (DWORD dwFlags : {static_cast<DWORD>(KEYEVENTF_UNICODE), static_cast<DWORD>(KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)}) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = ch;
-            input.ki.dwFlags = dwFlags;
-            inputs.push_back(input);
-        }
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 HWND FocusOf(const TarnwickProcess& tarnwick)
 {
     GUITHREADINFO info{};

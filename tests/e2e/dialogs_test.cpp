@@ -17,11 +17,6 @@ constexpr const char* kCompatAgent =
     "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 2.0.50727; .NET CLR 3.5.30729; "
     ".NET CLR 3.0.30729; Tarnwick)\r\n";
 
-void PressKey(WORD vk)
-{
-    PressKeys({{vk, true}, {vk, false}});
-}
-
 // A mouse click in the middle of a window, as the user makes it.
 void ClickOn(HWND hWnd)
 {
@@ -44,19 +39,6 @@ HWND WaitForDialog(const TarnwickProcess& tarnwick, const wchar_t* pszCaption)
         return hDlg && ::IsWindowVisible(hDlg) && ProcessOf(hDlg) == ::GetProcessId(tarnwick.ProcessHandle());
     }, 10000);
     return hDlg && ::IsWindowVisible(hDlg) ? hDlg : nullptr;
-}
-
-// A menu command through the menu bar's keyboard interface: Alt with the menu's mnemonic, then the item's.
-void ChooseFromMenu(HWND hFrame, WORD menuKey, WORD itemKey)
-{
-    ::SetForegroundWindow(hFrame);
-    TarnwickProcess::WaitFor([&] { return ::GetForegroundWindow() == hFrame; }, 3000);
-    PressKeys({{VK_MENU, true}, {menuKey, true}, {menuKey, false}, {VK_MENU, false}});
-    TarnwickProcess::WaitFor([] {
-        HWND hPopup = ::FindWindowW(L"#32768", nullptr);
-        return hPopup && ::IsWindowVisible(hPopup);
-    }, 5000);
-    PressKey(itemKey);
 }
 
 // What `reg query` prints for the compatibility value of this executable name.
@@ -132,7 +114,7 @@ protected:
     // Tools > Options: the dialog, in front of the frame, which it disables.
     HWND OpenOptions()
     {
-        ChooseFromMenu(m_hFrame, 'T', 'P');
+        ChooseFromMenu(m_hFrame, "TP");
         HWND hDlg = WaitForDialog(*m_pTarnwick, L"Tarnwick Options");
         EXPECT_NE(hDlg, nullptr);
         if (!hDlg) return nullptr;
@@ -221,7 +203,7 @@ TEST_F(DialogsEndToEnd, ACopyUnderAnotherNameKeepsASettingOfItsOwn)
 TEST_F(DialogsEndToEnd, AboutShowsTheVersionAndStartsTheRegistryEditor)
 {
     Start(L"about:blank");
-    ChooseFromMenu(m_hFrame, 'H', 'A');
+    ChooseFromMenu(m_hFrame, "HA");
     HWND hDlg = WaitForDialog(*m_pTarnwick, L"About Tarnwick");
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(::GetWindow(hDlg, GW_OWNER), m_hFrame);

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr int kViewId = 0xE900;
+constexpr int kReBarId = 0xE804;
 
 struct EnumState {
     DWORD dwProcessId;
@@ -13,15 +14,26 @@ struct EnumState {
     std::vector<HWND>* pWindows;
 };
 
+bool IsOfProcess(HWND hWnd, const EnumState& state)
+{
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    return dwProcessId == state.dwProcessId && (::IsWindowVisible(hWnd) != FALSE) == state.bVisible;
+}
+
 BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 {
     auto* pState = reinterpret_cast<EnumState*>(lParam);
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    if (dwProcessId == pState->dwProcessId && (::IsWindowVisible(hWnd) != FALSE) == pState->bVisible &&
-        ::GetDlgItem(hWnd, kViewId)) {
-        pState->pWindows->push_back(hWnd);
-    }
+    if (IsOfProcess(hWnd, *pState) && ::GetDlgItem(hWnd, kViewId)) pState->pWindows->push_back(hWnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
+{
+    auto* pState = reinterpret_cast<EnumState*>(lParam);
+    wchar_t szClass[16] = {};
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (IsOfProcess(hWnd, *pState) && std::wstring(szClass) == L"#32770") pState->pWindows->push_back(hWnd);
     return TRUE;
 }
 
@@ -93,6 +105,23 @@ std::vector<HWND> TarnwickProcess::TopLevelWindows(bool bVisible) const
     EnumState state{m_pi.dwProcessId, bVisible, &windows};
     ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&state));
     return windows;
+}
+
+std::vector<HWND> TarnwickProcess::HiddenBrowserWindows() const
+{
+    std::vector<HWND> frames;
+    for (HWND hWnd : TopLevelWindows(false)) {
+        if (::GetDlgItem(hWnd, kReBarId)) frames.push_back(hWnd);
+    }
+    return frames;
+}
+
+std::vector<HWND> TarnwickProcess::Dialogs() const
+{
+    std::vector<HWND> dialogs;
+    EnumState state{m_pi.dwProcessId, true, &dialogs};
+    ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&state));
+    return dialogs;
 }
 
 std::vector<HWND> TarnwickProcess::BrowserWindows() const

@@ -20,6 +20,10 @@ public:
     std::vector<HWND> BrowserWindows() const;
     // The hidden window manager, found the same way among the invisible windows.
     HWND WindowManager() const;
+    // Browser windows that exist but are not shown: invisible top-level windows with a view and bars.
+    std::vector<HWND> HiddenBrowserWindows() const;
+    // Visible dialog boxes of the process, such as the Open dialog or the about box.
+    std::vector<HWND> Dialogs() const;
     // Polls until pred holds; false after the timeout.
     static bool WaitFor(const std::function<bool()>& pred, DWORD dwTimeoutMs = 15000);
     bool WaitForBrowserWindows(size_t nCount, DWORD dwTimeoutMs = 15000) const;
