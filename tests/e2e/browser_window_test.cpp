@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "e2e/loopback_listener.h"
+#include "e2e/loopback_listener.h"  // before anything that includes windows.h
+#include "e2e/browser_window_fixture.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
 #include "res/resource.h"
@@ -26,34 +27,7 @@ std::wstring ClassOf(HWND hWnd)
     return szClass;
 }
 
-class BrowserWindowEndToEnd : public testing::Test {
-protected:
-    void Start(const std::wstring& arguments)
-    {
-        m_pTarnwick = std::make_unique<TarnwickProcess>(arguments);
-        ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(1));
-        m_hFrame = m_pTarnwick->BrowserWindows()[0];
-        m_hReBar = ::GetDlgItem(m_hFrame, AFX_IDW_REBAR);
-        ASSERT_NE(m_hReBar, nullptr);
-        m_hToolBar = ::GetDlgItem(m_hReBar, AFX_IDW_TOOLBAR);
-        m_hMenuBar = ::GetDlgItem(m_hReBar, AFX_IDW_MENUBAR);
-        m_hAddress = ::GetDlgItem(m_hReBar, 0xE803);
-        ::SetForegroundWindow(m_hFrame);
-        TarnwickProcess::WaitFor([this] { return ::GetForegroundWindow() == m_hFrame; }, 3000);
-    }
-    void TearDown() override
-    {
-        if (!m_pTarnwick) return;
-        ::PostMessageW(m_hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
-    }
-    std::unique_ptr<TarnwickProcess> m_pTarnwick;
-    HWND m_hFrame = nullptr;
-    HWND m_hReBar = nullptr;
-    HWND m_hToolBar = nullptr;
-    HWND m_hMenuBar = nullptr;
-    HWND m_hAddress = nullptr;
-};
+class BrowserWindowEndToEnd : public BrowserWindowFixture {};
 
 TEST_F(BrowserWindowEndToEnd, TheWindowHasItsBarsButtonsAndPanes)
 {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "e2e/browser_window_fixture.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
 #include "e2e/window_queries.h"
@@ -105,29 +106,15 @@ private:
     std::vector<bool> m_bits;  // row by row, from the top
 };
 
-class JapaneseInterfaceEndToEnd : public testing::Test {
+class JapaneseInterfaceEndToEnd : public BrowserWindowFixture {
 protected:
     void SetUp() override
     {
         // A started program takes its locale from the process that starts it, not from the environment it is
         // given: these tests' entries run under a Japanese locale of their own.
         ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_JAPANESE) << "not run under a Japanese locale";
-        m_pTarnwick = std::make_unique<TarnwickProcess>(L"about:blank");
-        ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(1));
-        m_hFrame = m_pTarnwick->BrowserWindows()[0];
-        m_hReBar = ::GetDlgItem(m_hFrame, AFX_IDW_REBAR);
-        ASSERT_NE(m_hReBar, nullptr);
-        m_hMenuBar = ::GetDlgItem(m_hReBar, AFX_IDW_MENUBAR);
+        Start(L"about:blank");
         ASSERT_NE(m_hMenuBar, nullptr);
-        ::SetForegroundWindow(m_hFrame);
-        TarnwickProcess::WaitFor([this] { return ::GetForegroundWindow() == m_hFrame; }, 3000);
-    }
-    void TearDown() override
-    {
-        if (!m_pTarnwick) return;
-        ::PostMessageW(m_hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
-        m_pTarnwick.reset();
     }
     // A band's label, read with the band information and its text buffer in the program's memory.
     std::wstring BandText(UINT nBand)
@@ -172,10 +159,6 @@ protected:
         return hDlg && ::IsWindowVisible(hDlg) ? hDlg : nullptr;
     }
 
-    std::unique_ptr<TarnwickProcess> m_pTarnwick;
-    HWND m_hFrame = nullptr;
-    HWND m_hReBar = nullptr;
-    HWND m_hMenuBar = nullptr;
 };
 
 TEST_F(JapaneseInterfaceEndToEnd, TheMenuBarAndTheAddressLabelAreJapanese)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "e2e/loopback_listener.h"
+#include "e2e/loopback_listener.h"  // before anything that includes windows.h
+#include "e2e/browser_window_fixture.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
 #include "res/resource.h"
@@ -80,19 +81,8 @@ RECT RectOf(HWND hWnd)
     return rect;
 }
 
-class PageEndToEnd : public testing::Test {
+class PageEndToEnd : public BrowserWindowFixture {
 protected:
-    void Start(const std::wstring& arguments)
-    {
-        m_pTarnwick = std::make_unique<TarnwickProcess>(arguments);
-        ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(1));
-        m_hFrame = m_pTarnwick->BrowserWindows()[0];
-        m_hReBar = ::GetDlgItem(m_hFrame, AFX_IDW_REBAR);
-        m_hToolBar = ::GetDlgItem(m_hReBar, AFX_IDW_TOOLBAR);
-        m_hMenuBar = ::GetDlgItem(m_hReBar, AFX_IDW_MENUBAR);
-        m_hAddress = ::GetDlgItem(m_hReBar, 0xE803);
-        Activate(m_hFrame);
-    }
     void Activate(HWND hWnd)
     {
         ::SetForegroundWindow(hWnd);
@@ -128,13 +118,6 @@ protected:
             TarnwickProcess::WaitFor([&] { return !VisiblePopupMenu(ProcessId()); }, 1000);
         }
     }
-
-    std::unique_ptr<TarnwickProcess> m_pTarnwick;
-    HWND m_hFrame = nullptr;
-    HWND m_hReBar = nullptr;
-    HWND m_hToolBar = nullptr;
-    HWND m_hMenuBar = nullptr;
-    HWND m_hAddress = nullptr;
 };
 
 TEST_F(PageEndToEnd, BackAndForwardStayDisabledAfterNavigationsBecauseTheControlSaysSo)
