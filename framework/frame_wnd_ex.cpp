@@ -256,9 +256,11 @@ BOOL CFrameWndEx::OnDrawMenuImage(CDC*, const CMFCToolBarMenuButton*, const RECT
 
 LRESULT CFrameWndEx::OnSysCommand(WPARAM wParam, LPARAM lParam)
 {
-    // Alt and Alt+letter reach the menu bar; Alt+Space still opens the system menu.
+    // Alt+letter reaches the menu bar; Alt+Space still opens the system menu. Alt alone was judged
+    // before dispatch (ProcessMenuKey): the platform also reports the release of Alt after an
+    // accelerator it never saw, which must not take the keyboard to the bar.
     if ((wParam & 0xFFF0) == SC_KEYMENU && m_pMenuBar && lParam != L' ') {
-        m_pMenuBar->OnMenuKey(static_cast<wchar_t>(lParam));
+        if (lParam) m_pMenuBar->OnMenuKey(static_cast<wchar_t>(lParam));
         return 0;
     }
     return Default();

@@ -500,7 +500,11 @@ TEST_F(BrowserFrameTest, AltAloneLightsTheMenuBarButAnAcceleratorWithAltDoesNot)
             // The accelerator table reads the key state, not the message.
             keys[VK_MENU] = msg.message == WM_SYSKEYDOWN ? 0x80 : 0;
             ::SetKeyboardState(keys);
-            pFrame->PreTranslateMessage(&msg);
+            // As the message loop does: what the frame does not take is dispatched.
+            if (!pFrame->PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
         }
         EXPECT_EQ(::GetFocus() == pFrame->m_wndMenuBar.m_hWnd, c.bMenuBarFocused) << c.name;
     }
