@@ -208,7 +208,10 @@ void CBrowserFrame::ActivateView(CChildView* pView)
 
 void CBrowserFrame::OnFocusAddress()
 {
-    if (::IsWindow(m_wndAddress.m_hWnd)) m_wndAddress.SetFocus();
+    if (!::IsWindow(m_wndAddress.m_hWnd)) return;
+    m_wndAddress.SetFocus();
+    // The whole address selected, as the combo does only at its first focus: typing replaces it.
+    m_wndAddress.SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 void CBrowserFrame::OnViewReady()

@@ -158,15 +158,28 @@ TEST_F(BrowserFrameTest, PickedEntriesNavigateOnlyFromTheFramesOwnBox)
     EXPECT_EQ(control->LastCall("Navigate2")->Arg("URL"), "BSTR:http://example.test/two");
 }
 
-TEST_F(BrowserFrameTest, AltDPutsTheFocusInTheAddressBox)
+TEST_F(BrowserFrameTest, AltDPutsTheFocusInTheAddressBoxWithItsTextSelected)
 {
     CBrowserFrame* pFrame = OpenFrame();
     ASSERT_NE(pFrame, nullptr);
     ::SetForegroundWindow(pFrame->m_hWnd);
-    pFrame->m_wndView.SetFocus();
-    pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FOCUS_ADDRESS, 1), 0);  // as the accelerator sends it
-    HWND hFocus = ::GetFocus();
-    EXPECT_TRUE(hFocus == pFrame->m_wndAddress.m_hWnd || ::GetParent(hFocus) == pFrame->m_wndAddress.m_hWnd);
+    const std::wstring address = L"http://example.test/page";
+    ::SetWindowTextW(pFrame->m_wndAddress.m_hWnd, address.c_str());
+    // Every time, not only the first, and from the box itself: what the user types then replaces the address.
+    for (int nTime = 1; nTime <= 3; ++nTime) {
+        if (nTime < 3) {
+            pFrame->m_wndView.SetFocus();
+        } else {
+            ::SendMessageW(::GetFocus(), EM_SETSEL, address.size(), address.size());  // the caret after typing
+        }
+        pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FOCUS_ADDRESS, 1), 0);  // as the accelerator sends it
+        HWND hFocus = ::GetFocus();
+        ASSERT_EQ(::GetParent(hFocus), pFrame->m_wndAddress.m_hWnd) << nTime;
+        DWORD dwStart = 1, dwEnd = 0;
+        ::SendMessageW(hFocus, EM_GETSEL, reinterpret_cast<WPARAM>(&dwStart), reinterpret_cast<LPARAM>(&dwEnd));
+        EXPECT_EQ(dwStart, 0u) << nTime;
+        EXPECT_EQ(dwEnd, address.size()) << nTime;
+    }
 }
 
 TEST_F(BrowserFrameTest, AddressTextShowsPagesButNotScriptsNorOverTyping)
