@@ -12,25 +12,15 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 runs=${1:-11}
 
-BUILD_DIR=$root/build bash "$root/scripts/build.sh" >/dev/null
-build=$root/build
-for exe in Tarnwick.exe tests/startup_timing.exe tests/empty_program.exe; do
-  [[ -f $build/$exe ]] || { echo "first_window: $build/$exe was not built" >&2; exit 1; }
-done
-
-source "$root/scripts/session.sh"
-export BUILD_DIR=${BENCH_SESSION_DIR:-/tmp/speed-first-window}
-session_start
-
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+source "$root/scripts/bench/bench_session.sh"
+bench_start "${BENCH_SESSION_DIR:-/tmp/speed-first-window}" Tarnwick.exe tests/startup_timing.exe tests/empty_program.exe
+build=$bench_build
 peer='C:\Program Files\Internet Explorer\iexplore.exe'
 [[ -f "$WINEPREFIX/drive_c/Program Files/Internet Explorer/iexplore.exe" ]] ||
   { echo "first_window: no iexplore.exe in $WINEPREFIX" >&2; exit 1; }
 timing=$build/tests/startup_timing.exe
 
-echo "machine: $(nproc) CPUs, $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) RAM," \
-  "$(wine --version 2>/dev/null), $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+bench_machine
 echo "== a = Tarnwick.exe, b = iexplore.exe: start to first visible window (inside Wine)"
 out=$("$root/scripts/wine-exec" "$timing" --compare "$runs" "$(winpath "$build/Tarnwick.exe")" "$peer" | tr -d '\r')
 echo "$out"

@@ -20,17 +20,9 @@ settle=${FOOTPRINT_SETTLE_S:-2}  # seconds after each step before the figures ar
 # gives windows of the system's default size (every window takes the first one's state).
 show=${FOOTPRINT_SHOW:-}
 
-BUILD_DIR=$root/build bash "$root/scripts/build.sh" >/dev/null
-build=$root/build
-for exe in Tarnwick.exe tests/footprint_driver.exe; do
-  [[ -f $build/$exe ]] || { echo "footprint: $build/$exe was not built" >&2; exit 1; }
-done
-
-source "$root/scripts/session.sh"
-export BUILD_DIR=${BENCH_SESSION_DIR:-/tmp/speed-footprint}
-session_start
-
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+source "$root/scripts/bench/bench_session.sh"
+bench_start "${BENCH_SESSION_DIR:-/tmp/speed-footprint}" Tarnwick.exe tests/footprint_driver.exe
+build=$bench_build
 
 # about:blank: no network wait, and New Window has an address to open.
 coproc DRIVER { "$root/scripts/wine-exec" "$build/tests/footprint_driver.exe" "$(winpath "$build/Tarnwick.exe")" about:blank $show; }
@@ -74,8 +66,7 @@ sample() { # label
   last_rss=$(rss_kib) last_shm=$(rss_kib RssShmem) last_private=$(private_kib) last_fds=$(fds) last_handles=$(handles)
 }
 
-echo "machine: $(nproc) CPUs, $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) RAM," \
-  "$(wine --version 2>/dev/null), $(date -u '+%Y-%m-%d %H:%M UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+bench_machine
 echo "windows: ${show:-maximised} on the session's 1280 x 1024 x 24 display"
 
 sample "1 window"
