@@ -167,11 +167,10 @@ BOOL CBrowserFrame::CreateStatusBar()
     m_wndStatusBar.SetPaneText(0, nullptr);
     m_wndStatusBar.SetPaneWidth(0, 0);
     m_wndStatusBar.SetPaneStyle(1, SBPS_STRETCH | SBPS_NOBORDERS);
-    CIconHandle emptyIcon = AppImageIcon(kImageEmpty);
-    m_wndStatusBar.SetPaneIcon(3, emptyIcon);
+    m_wndStatusBar.SetPaneIcon(3, AppImageIcon(kImageEmpty));
     m_wndStatusBar.SetPaneText(3, nullptr);
     m_wndStatusBar.SetPaneWidth(3, 0);
-    m_wndStatusBar.SetPaneIcon(4, emptyIcon);
+    m_wndStatusBar.SetPaneIcon(4, AppImageIcon(kImageEmpty));
     m_wndStatusBar.SetPaneText(4, nullptr);
     m_wndStatusBar.SetPaneWidth(4, 170);
     m_wndStatusBar.SetPaneStyle(4, SBPS_STRETCH | SBPS_NOBORDERS);

@@ -123,10 +123,16 @@ void CMFCStatusBar::SetPaneWidth(int nIndex, int cx)
 void CMFCStatusBar::SetPaneIcon(int nIndex, HICON hIcon, BOOL bUpdate)
 {
     if (!IsValidIndex(nIndex)) return;
+    SetPaneIcon(nIndex, CIconHandle(hIcon ? ::CopyIcon(hIcon) : nullptr), bUpdate);
+}
+
+void CMFCStatusBar::SetPaneIcon(int nIndex, CIconHandle&& icon, BOOL bUpdate)
+{
+    if (!IsValidIndex(nIndex)) return;
     Pane& pane = m_panes[nIndex];
-    // The old copy lives until the control shows the new one.
+    // The old icon lives until the control shows the new one.
     CIconHandle oldIcon(pane.hIcon.Detach());
-    pane.hIcon.Reset(hIcon ? ::CopyIcon(hIcon) : nullptr);
+    pane.hIcon = std::move(icon);
     pane.cxIcon = pane.hIcon ? GetIconWidth(pane.hIcon) : 0;
     RecalcLayout();
     if (bUpdate && m_hWnd) UpdateWindow();

@@ -42,6 +42,8 @@ public:
     void SetPaneWidth(int nIndex, int cx);
     // The bar shows its own copy of hIcon; null removes the icon.
     void SetPaneIcon(int nIndex, HICON hIcon, BOOL bUpdate = TRUE);
+    // The bar takes the icon itself, without a copy; with an index out of range it stays with the caller.
+    void SetPaneIcon(int nIndex, CIconHandle&& icon, BOOL bUpdate = TRUE);
     // bUpdate repaints the pane at once instead of at the next WM_PAINT.
     void SetPaneText(int nIndex, LPCWSTR lpszNewText, BOOL bUpdate = TRUE);
     CString GetPaneText(int nIndex) const;

@@ -115,22 +115,7 @@ BOOL CMFCToolBar::LoadToolBar(UINT uiResID, UINT uiColdResID, UINT uiMenuResID, 
     SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hImages.Get()));
     if (m_hHotImages) SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_hHotImages.Get()));
 
-    // Menus show the same pictures: the n-th menu image belongs to the n-th button's command.
-    if (uiMenuResID) {
-        CImageListHandle hMenuImages = LoadImageStrip(uiMenuResID, s_sizeMenuImage.cx, s_sizeMenuImage.cy);
-        if (hMenuImages) {
-            if (!s_hMenuImages) s_hMenuImages = ImageList_Create(s_sizeMenuImage.cx, s_sizeMenuImage.cy,
-                                                                 ILC_COLOR24 | ILC_MASK, 0, 8);
-            for (int i = 0, iImage = 0; i < pData->wItemCount && iImage < ImageList_GetImageCount(hMenuImages); ++i) {
-                if (pItems[i] == 0) continue;
-                if (s_cmdImages.find(pItems[i]) == s_cmdImages.end()) {
-                    CIconHandle icon(ImageList_GetIcon(hMenuImages, iImage, ILD_NORMAL));
-                    s_cmdImages[pItems[i]] = ImageList_AddIcon(s_hMenuImages, icon);
-                }
-                ++iImage;
-            }
-        }
-    }
+    if (uiMenuResID) AddMenuImages(uiMenuResID, pItems, pData->wItemCount);
 
     while (SendMessage(TB_BUTTONCOUNT) > 0) SendMessage(TB_DELETEBUTTON, 0);
     m_menuButtons.clear();
@@ -150,6 +135,29 @@ BOOL CMFCToolBar::LoadToolBar(UINT uiResID, UINT uiColdResID, UINT uiMenuResID, 
     if (CWnd* pFrame = GetTopLevelParent()) pFrame->SendMessage(AFX_WM_RESETTOOLBAR, uiResID);
     AdjustLayout();
     return TRUE;
+}
+
+// Menus show the same pictures: the n-th menu image belongs to the n-th button's command. The strip goes
+// into the process's list whole, in one masked copy, and only while some command still lacks its image.
+void CMFCToolBar::AddMenuImages(UINT uiMenuResID, const WORD* pItems, int nItems)
+{
+    bool bAllKnown = true;
+    for (int i = 0; i < nItems && bAllKnown; ++i) bAllKnown = pItems[i] == 0 || s_cmdImages.count(pItems[i]) != 0;
+    if (bAllKnown) return;
+    CBitmapHandle bitmap(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(uiMenuResID)));
+    if (!bitmap) return;
+    if (!s_hMenuImages) {
+        s_hMenuImages = ImageList_Create(s_sizeMenuImage.cx, s_sizeMenuImage.cy, ILC_COLOR24 | ILC_MASK, 0, 8);
+        if (!s_hMenuImages) return;
+    }
+    const int iFirst = ImageList_GetImageCount(s_hMenuImages);
+    if (ImageList_AddMasked(s_hMenuImages, bitmap, kImageBackground) < 0) return;
+    const int nImages = ImageList_GetImageCount(s_hMenuImages) - iFirst;
+    for (int i = 0, iImage = 0; i < nItems && iImage < nImages; ++i) {
+        if (pItems[i] == 0) continue;
+        s_cmdImages.emplace(pItems[i], iFirst + iImage);  // a command seen before keeps its image
+        ++iImage;
+    }
 }
 
 int CMFCToolBar::ReplaceButton(UINT uiCmd, const CMFCToolBarMenuButton& button, BOOL bAll)

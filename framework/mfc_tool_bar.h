@@ -90,6 +90,7 @@ protected:
     // Shows the drop-down of button nIndex under it and carries out the chosen command.
     virtual void DropDown(int nIndex);
     static HMENU CopyMenu(HMENU hMenu);
+    static void AddMenuImages(UINT uiMenuResID, const WORD* pItems, int nItems);
 
     std::map<UINT, CMFCToolBarMenuButton> m_menuButtons;  // drop-down buttons by command
     CImageListHandle m_hImages;                           // the buttons' images; empty for a bar without images

@@ -9,17 +9,10 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=5
 
-BUILD_DIR=$root/build bash "$root/scripts/build.sh"
-build=$root/build
-for exe in Tarnwick.exe tests/startup_timing.exe tests/empty_program.exe; do
-  [[ -f $build/$exe ]] || { echo "measure-startup: $build/$exe was not built" >&2; exit 1; }
-done
-
-source "$root/scripts/session.sh"
-export BUILD_DIR=${MEASURE_SESSION_DIR:-/tmp/tarnwick-measure-startup}
-session_start
-
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+source "$root/scripts/bench/bench_session.sh"
+bench_start "${MEASURE_SESSION_DIR:-/tmp/tarnwick-measure-startup}" Tarnwick.exe tests/startup_timing.exe \
+  tests/empty_program.exe
+build=$bench_build
 timing=$build/tests/startup_timing.exe
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 

@@ -1,6 +1,9 @@
 // startup_timing [--exit] <runs> <program.exe> [args...]
+// startup_timing --compare <runs> <program-a.exe> <program-b.exe>
 // Times process start to the first visible top-level window (or, with --exit,
 // to the process's end), after one untimed warm-up run; prints each run and the median.
+// --compare starts two programs alternately (one warm-up each, then a, b, a, b...),
+// so both meet the same machine load, and prints both medians and their ratio a / b.
 #include <windows.h>
 
 #include <algorithm>
@@ -35,6 +38,12 @@ struct Search {
     HWND hWnd;
 };
 
+BOOL CALLBACK CountChild(HWND, LPARAM lParam)
+{
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
 BOOL CALLBACK FindVisibleWindow(HWND hWnd, LPARAM lParam)
 {
     auto* pSearch = reinterpret_cast<Search*>(lParam);
@@ -50,8 +59,10 @@ double Milliseconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER freque
     return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// One start; returns the elapsed ms, or a negative value on failure.
-double RunOnce(const std::wstring& commandLine, bool bUntilExit)
+// One start; returns the elapsed ms, or a negative value on failure. *pnChildren gets
+// how many windows the first visible window held when it was seen: a window shown
+// before its contents exist would count few.
+double RunOnce(const std::wstring& commandLine, bool bUntilExit, int* pnChildren = nullptr)
 {
     LARGE_INTEGER frequency, start, end;
     ::QueryPerformanceFrequency(&frequency);
@@ -84,6 +95,10 @@ double RunOnce(const std::wstring& commandLine, bool bUntilExit)
             if (search.hWnd) {
                 hWnd = search.hWnd;
                 ms = Milliseconds(start, end, frequency);
+                if (pnChildren) {
+                    *pnChildren = 0;
+                    ::EnumChildWindows(hWnd, &CountChild, reinterpret_cast<LPARAM>(pnChildren));
+                }
                 break;
             }
             if (Milliseconds(start, end, frequency) > kWindowTimeoutMs) {
@@ -107,8 +122,51 @@ double RunOnce(const std::wstring& commandLine, bool bUntilExit)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: startup_timing [--exit] <runs> <program.exe> [args...]\n");
+    std::fprintf(stderr,
+                 "usage: startup_timing [--exit] <runs> <program.exe> [args...]\n"
+                 "       startup_timing --compare <runs> <program-a.exe> <program-b.exe>\n");
     return 2;
+}
+
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
+
+std::wstring Quoted(const std::wstring& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+int Compare(int nRuns, const std::wstring& programA, const std::wstring& programB)
+{
+    const std::wstring commands[2] = {Quoted(programA), Quoted(programB)};
+    for (const auto& command : commands) {
+        if (RunOnce(command, false) < 0) {
+            std::fprintf(stderr, "warm-up run of %ls failed\n", command.c_str());
+            return 1;
+        }
+    }
+    std::vector<double> times[2];
+    for (int i = 1; i <= nRuns; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            int nChildren = 0;
+            const double ms = RunOnce(commands[k], false, &nChildren);
+            if (ms < 0) {
+                std::fprintf(stderr, "run %d of %ls failed\n", i, commands[k].c_str());
+                return 1;
+            }
+            std::printf("%c run %d: %.1f ms (%d child windows)\n", k ? 'b' : 'a', i, ms, nChildren);
+            std::fflush(stdout);
+            times[k].push_back(ms);
+        }
+    }
+    const double medianA = Median(times[0]);
+    const double medianB = Median(times[1]);
+    std::printf("a_median_ms=%.1f\nb_median_ms=%.1f\nratio=%.2f\n", medianA, medianB, medianA / medianB);
+    return 0;
 }
 
 }  // namespace
@@ -118,6 +176,16 @@ int main()
     std::wstring argument;
     const wchar_t* p = SkipArgument(::GetCommandLineW(), nullptr);
     p = SkipArgument(p, &argument);
+    if (argument == L"--compare") {
+        argument.clear();
+        p = SkipArgument(p, &argument);
+        const int nRuns = static_cast<int>(std::wcstol(argument.c_str(), nullptr, 10));
+        std::wstring programA, programB;
+        p = SkipArgument(p, &programA);
+        p = SkipArgument(p, &programB);
+        if (nRuns < 1 || programA.empty() || programB.empty() || *p) return Usage();
+        return Compare(nRuns, programA, programB);
+    }
     bool bUntilExit = false;
     if (argument == L"--exit") {
         bUntilExit = true;
@@ -143,9 +211,6 @@ int main()
         std::fflush(stdout);
         times.push_back(ms);
     }
-    std::sort(times.begin(), times.end());
-    const size_t n = times.size();
-    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    std::printf("median_ms=%.1f\n", median);
+    std::printf("median_ms=%.1f\n", Median(times));
     return 0;
 }

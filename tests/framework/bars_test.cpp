@@ -2,7 +2,9 @@
 
 #include "framework/afx.h"
 #include "res/resource.h"
+#include "support/icon_pixels.h"
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -83,6 +85,44 @@ TEST(ToolBarTest, LoadingAsksTheFrameToResetWithTheButtonsInPlace)
     EXPECT_EQ(pFrame->m_wndToolBar.CommandToIndex(ID_VIEW_REFRESH), 3);
     EXPECT_EQ(CMFCToolBar::GetCmdImage(ID_VIEW_REFRESH), CMFCToolBar::GetCmdImage(ID_GO_BACK) + 3);
     EXPECT_FALSE(pFrame->m_wndToolBar.LoadToolBar(IDB_APP_IMAGES));  // no toolbar resource of that id
+    pFrame->DestroyWindow();
+}
+
+// The n-th image of the menu bitmap, as a list of its own with the same grey made transparent.
+std::vector<COLORREF> MenuBitmapImage(int nImage)
+{
+    CBitmapHandle bitmap(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_MENU_IMAGES)));
+    CImageListHandle images(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 9));
+    if (!bitmap || !images || ImageList_AddMasked(images, bitmap, RGB(192, 192, 192)) < 0) return {};
+    return ImagePixels(images, nImage);
+}
+
+TEST(ToolBarTest, EachButtonCommandGetsItsMenuImageOnceForTheProcess)
+{
+    const UINT kButtons[] = {ID_GO_BACK, ID_GO_FORWARD, ID_VIEW_STOP, ID_VIEW_REFRESH, ID_GO_HOME};
+    auto* pFrame = new CRecordingFrame;
+    ASSERT_TRUE(pFrame->CreateEx(0, nullptr, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr));
+    ASSERT_TRUE(pFrame->m_wndToolBar.CreateEx(pFrame));
+    ASSERT_TRUE(pFrame->m_wndToolBar.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR_COLD, IDB_MENU_IMAGES));
+    ASSERT_NE(CMFCToolBar::GetMenuImages(), nullptr);
+    std::vector<int> images;
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        int iImage = CMFCToolBar::GetCmdImage(kButtons[i]);
+        ASSERT_GE(iImage, 0) << kButtons[i];
+        std::vector<COLORREF> expected = MenuBitmapImage(static_cast<int>(i));
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(ImagePixels(CMFCToolBar::GetMenuImages(), iImage), expected) << kButtons[i];
+        images.push_back(iImage);
+    }
+    const int nImages = ImageList_GetImageCount(CMFCToolBar::GetMenuImages());
+
+    // Another window's toolbar from the same resource adds nothing: its commands have their images.
+    CMFCToolBar secondBar;
+    ASSERT_TRUE(secondBar.CreateEx(pFrame));
+    ASSERT_TRUE(secondBar.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR_COLD, IDB_MENU_IMAGES_16));
+    EXPECT_EQ(ImageList_GetImageCount(CMFCToolBar::GetMenuImages()), nImages);
+    for (size_t i = 0; i < std::size(kButtons); ++i) EXPECT_EQ(CMFCToolBar::GetCmdImage(kButtons[i]), images[i]);
+    secondBar.DestroyWindow();
     pFrame->DestroyWindow();
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -339,6 +340,36 @@ TEST_F(StatusBarTest, KeepsItsOwnIconCopies)
     m_bar.SetPaneIcon(3, nullptr);
     EXPECT_EQ(GetPartIcon(m_bar, 3), nullptr);
     EXPECT_FALSE(IsLiveIcon(hSecondCopy));
+    EXPECT_EQ(GetPartWidths(m_bar)[3], cxWithIcon - kIconSize);
+}
+
+TEST_F(StatusBarTest, TakesAnIconHandedOverWithoutACopy)
+{
+    const int cxWithIcon = GetPartWidths(m_bar)[3];
+    HICON hOld = GetPartIcon(m_bar, 3);
+    CIconHandle icon(
+        static_cast<HICON>(::CopyImage(::LoadIconW(nullptr, IDI_WARNING), IMAGE_ICON, kIconSize, kIconSize, 0)));
+    HICON hGiven = icon.Get();
+    ASSERT_NE(hGiven, nullptr);
+    const std::vector<COLORREF> picture = IconPixels(hGiven);
+
+    m_bar.SetPaneIcon(3, std::move(icon));
+    EXPECT_EQ(icon.Get(), nullptr) << "handed over";
+    EXPECT_EQ(GetPartIcon(m_bar, 3), hGiven) << "the pane shows the very icon it was given";
+    EXPECT_TRUE(IsLiveIcon(hGiven));
+    EXPECT_EQ(IconPixels(GetPartIcon(m_bar, 3)), picture);
+    EXPECT_FALSE(IsLiveIcon(hOld)) << "the replaced icon is destroyed";
+    EXPECT_EQ(GetPartWidths(m_bar)[3], cxWithIcon);
+
+    CIconHandle kept(::CopyIcon(hGiven));
+    HICON hKept = kept.Get();
+    m_bar.SetPaneIcon(6, std::move(kept));
+    EXPECT_EQ(kept.Get(), hKept) << "no pane 6: the icon stays with the caller";
+    EXPECT_EQ(GetPartIcon(m_bar, 3), hGiven);
+
+    m_bar.SetPaneIcon(3, CIconHandle());
+    EXPECT_EQ(GetPartIcon(m_bar, 3), nullptr);
+    EXPECT_FALSE(IsLiveIcon(hGiven)) << "the bar destroys what it took";
     EXPECT_EQ(GetPartWidths(m_bar)[3], cxWithIcon - kIconSize);
 }
 
