@@ -4,6 +4,8 @@
 #include "support/message_pump.h"
 #include "view/open_page_dialog.h"
 
+#include <shobjidl.h>
+
 #include <string>
 
 namespace {
@@ -312,6 +314,25 @@ struct DialogDriver {
 };
 DialogDriver* DialogDriver::s_pDriver = nullptr;
 
+// Refuses every instance: the item dialog cannot be made while it is registered.
+class RefusingClassFactory : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? static_cast<IClassFactory*>(this) : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
+    {
+        if (ppv) *ppv = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
 TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
 {
     CBrowserFrame* pFrame = OpenFrame();
@@ -326,7 +347,16 @@ TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
     ::WriteFile(hFile, "not a picture", 13, &dwWritten, nullptr);
     ::CloseHandle(hFile);
 
+    // Where the item dialog cannot be made, the classic one stands in.
+    RefusingClassFactory refusing;
+    for (bool bClassic : {false, true})
     for (bool bChoose : {false, true}) {
+        SCOPED_TRACE(bClassic ? "classic dialog" : "item dialog");
+        DWORD dwCookie = 0;
+        if (bClassic) {
+            ASSERT_EQ(::CoRegisterClassObject(CLSID_FileOpenDialog, &refusing, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                              &dwCookie), S_OK);
+        }
         DialogDriver driver;
         driver.strFile = bChoose ? strPath : L"";
         DialogDriver::s_pDriver = &driver;
@@ -334,6 +364,7 @@ TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
         control->ClearCalls();
         Command(pFrame, ID_FILE_OPEN_PAGE);  // returns when the dialog has closed
         ::KillTimer(nullptr, nTimer);
+        if (dwCookie) ::CoRevokeClassObject(dwCookie);
         EXPECT_TRUE(driver.bAnswered);
         EXPECT_EQ(driver.strTitle, L"Open");
         ASSERT_EQ(driver.fileTypes.size(), 6u);
