@@ -43,9 +43,9 @@ session_start() {
     touch "$WINEPREFIX/.tarnwick-ready"
   fi
 
-  # Without the C library's locale of that name (Debian installs none by default)
-  # Wine reads LC_ALL alone: a Japanese LANG or LC_MESSAGES would leave programs
-  # English while the fonts below were mapped.
+  # Without the C library's locale of that name (Debian installs none by default;
+  # scripts/setup.sh generates ja_JP.UTF-8) Wine reads LC_ALL alone: a Japanese
+  # LANG or LC_MESSAGES would leave programs English while the fonts below were mapped.
   local locale=${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}
   if [[ $locale == ja* && -z ${LC_ALL:-} ]]; then
     export LC_ALL=$locale 2>/dev/null # bash's warning that it has no such locale
