@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "support/creation_refusal.h"
 #include "support/message_pump.h"
+#include "support/stack_class_factory.h"
 
 #include <exdisp.h>
 #include <functional>
@@ -15,16 +16,8 @@
 namespace {
 
 // Stands in for the browser control's class and faults when asked for an instance.
-class CFaultingFactory : public IClassFactory {
+class CFaultingFactory : public StackClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void**) override
     {
         ++m_nCalls;
@@ -32,7 +25,6 @@ public:
         *pNull = 1;
         return E_FAIL;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
     int m_nCalls = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "support/message_pump.h"
+#include "support/stack_class_factory.h"
 #include "view/open_page_dialog.h"
 
 #include <shobjidl.h>
@@ -315,22 +316,13 @@ struct DialogDriver {
 DialogDriver* DialogDriver::s_pDriver = nullptr;
 
 // Refuses every instance: the item dialog cannot be made while it is registered.
-class RefusingClassFactory : public IClassFactory {
+class RefusingClassFactory : public StackClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? static_cast<IClassFactory*>(this) : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
     {
         if (ppv) *ppv = nullptr;
         return E_OUTOFMEMORY;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
 
 TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
