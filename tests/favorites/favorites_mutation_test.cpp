@@ -2,6 +2,7 @@
 
 #include "favorites/favorite_item_manager.h"
 #include "favorites/ie_fav_order.h"
+#include "favorites/order_map_names.h"
 #include "favorites/order_record.h"
 #include "favorites/test_favorites_folder.h"
 
@@ -56,17 +57,6 @@ private:
     size_t m_cbPage = 0;
 };
 
-using Names = std::map<std::wstring, DWORD>;
-
-Names Contents(const CFavOrderMap& map, const Names& candidates)
-{
-    Names found;
-    for (const auto& [name, position] : candidates) {
-        DWORD dw = 0;
-        if (map.Lookup(name.c_str(), dw)) found[name] = dw;
-    }
-    return found;
-}
 
 struct SeedEntry {
     std::wstring name;
@@ -177,7 +167,7 @@ TEST(FavoritesMutationTest, RecordReaderStaysInsideMutatedRecords)
             CFavOrderMap atEnd, atStart;
             order.ReadMenuOrderRecord(atEnd, guarded.AtEnd(input), input.size());
             order.ReadMenuOrderRecord(atStart, guarded.AtStart(input), input.size());
-            ASSERT_EQ(Contents(atEnd, seed.names), Contents(atStart, seed.names)) << "round " << round;
+            ASSERT_EQ(NamesIn(atEnd, seed.names), NamesIn(atStart, seed.names)) << "round " << round;
             ASSERT_LE(atEnd.GetCount(), static_cast<INT_PTR>(input.size() / 10)) << "round " << round;
 
             if (kind == Mutation::kCut) {
@@ -187,11 +177,11 @@ TEST(FavoritesMutationTest, RecordReaderStaysInsideMutatedRecords)
                     if (entry.offset + entry.cb > input.size()) break;
                     whole[entry.name] = entry.dwPosition;
                 }
-                ASSERT_EQ(Contents(atEnd, seed.names), whole) << "cut to " << input.size() << " bytes";
+                ASSERT_EQ(NamesIn(atEnd, seed.names), whole) << "cut to " << input.size() << " bytes";
                 ASSERT_EQ(atEnd.GetCount(), static_cast<INT_PTR>(whole.size()));
             } else if (kind == Mutation::kAppend) {
                 // Everything valid is still read; what follows it may give more.
-                ASSERT_EQ(Contents(atEnd, seed.names), seed.names) << "round " << round;
+                ASSERT_EQ(NamesIn(atEnd, seed.names), seed.names) << "round " << round;
             }
         }
     }
@@ -212,7 +202,7 @@ TEST(FavoritesMutationTest, RegistryRecordsReadLikeTheirBytes)
         CFavOrderMap fromRegistry, fromBytes;
         order.ReadMenuOrder(fromRegistry, folder.Path().c_str());
         order.ReadMenuOrderRecord(fromBytes, input.data(), input.size());
-        ASSERT_EQ(Contents(fromRegistry, seed.names), Contents(fromBytes, seed.names)) << "round " << round;
+        ASSERT_EQ(NamesIn(fromRegistry, seed.names), NamesIn(fromBytes, seed.names)) << "round " << round;
         ASSERT_EQ(fromRegistry.GetCount(), fromBytes.GetCount()) << "round " << round;
     }
 }

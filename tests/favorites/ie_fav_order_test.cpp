@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "favorites/ie_fav_order.h"
+#include "favorites/order_map_names.h"
 #include "favorites/order_record.h"
 #include "favorites/test_favorites_folder.h"
 
@@ -10,16 +11,10 @@
 
 namespace {
 
-using Names = std::map<std::wstring, DWORD>;
-
 // Reads the map back through the names the test expects; the count catches extra names.
 Names Read(const CFavOrderMap& map, const Names& expected)
 {
-    Names found;
-    for (const auto& [name, position] : expected) {
-        DWORD dw = 0;
-        if (map.Lookup(name.c_str(), dw)) found[name] = dw;
-    }
+    const Names found = NamesIn(map, expected);
     EXPECT_EQ(map.GetCount(), static_cast<INT_PTR>(found.size())) << "names the test did not expect";
     return found;
 }

@@ -322,11 +322,8 @@ public:
 
 TEST_F(BrowserFrameTest, PopupHookSeesMenuBarPopupsAndDropDownsBeforeTheyOpen)
 {
-    auto* pFrame = new CPopupRecordingFrame;
-    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
-    m_frames.push_back(pFrame->m_hWnd);
-    pFrame->ShowWindow(SW_SHOW);  // laid out wide enough for every menu button
-    PumpPending();
+    auto* pFrame = OpenFrame<CPopupRecordingFrame>();  // laid out wide enough for every menu button
+    ASSERT_NE(pFrame, nullptr);
     ClickMenuButton(pFrame->m_wndMenuBar, 1);  // Edit
     NMTOOLBARW notify{};
     notify.hdr = NMHDR{pFrame->m_wndToolBar.m_hWnd, AFX_IDW_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
@@ -372,11 +369,8 @@ public:
 
 TEST_F(BrowserFrameTest, ANarrowWindowHidesMenusBehindTheChevron)
 {
-    auto* pFrame = new CChevronRecordingFrame;
-    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
-    m_frames.push_back(pFrame->m_hWnd);
-    pFrame->ShowWindow(SW_SHOW);
-    PumpPending();
+    auto* pFrame = OpenFrame<CChevronRecordingFrame>();
+    ASSERT_NE(pFrame, nullptr);
     CMFCMenuBar& bar = pFrame->m_wndMenuBar;
     HWND hBar = bar.m_hWnd;
     const int nMenus = ::GetMenuItemCount(bar.GetHMenu());

@@ -26,14 +26,13 @@ void HostedViewTest::TearDown()
     m_pFactory.reset();
 }
 
-CBrowserFrame* HostedViewTest::OpenFrame(bool bInitialise)
+bool HostedViewTest::ShowNewFrame(CBrowserFrame* pFrame, bool bInitialise)
 {
-    auto* pFrame = new CBrowserFrame;
-    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return nullptr;
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return false;
     m_frames.push_back(pFrame->m_hWnd);
     pFrame->ShowWindow(SW_SHOWNORMAL);
     if (bInitialise) PumpPending();
-    return pFrame;
+    return true;
 }
 
 COleControlSiteEx* HostedViewTest::SiteOf(CBrowserFrame* pFrame)

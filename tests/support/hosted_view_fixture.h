@@ -16,8 +16,16 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A new shown frame with its view initialised; null when creation failed.
-    CBrowserFrame* OpenFrame(bool bInitialise = true);
+    // A new shown frame (of a test's own frame class, if given) with its view initialised; null when
+    // creation failed.
+    template <class TFrame = CBrowserFrame>
+    TFrame* OpenFrame(bool bInitialise = true)
+    {
+        auto* pFrame = new TFrame;
+        return ShowNewFrame(pFrame, bInitialise) ? pFrame : nullptr;
+    }
+    // Loads and shows a frame made with new; false when it failed, and deleted itself.
+    bool ShowNewFrame(CBrowserFrame* pFrame, bool bInitialise);
     static COleControlSiteEx* SiteOf(CBrowserFrame* pFrame);
 
     std::unique_ptr<StandInBrowserFactory> m_pFactory;

@@ -711,29 +711,33 @@ HRESULT CStandInBrowser::QueryService(REFGUID guidService, REFIID riid, void** p
     return E_NOINTERFACE;
 }
 
-// One step through the travel log: the current page goes to the front of the other list.
+namespace {
+
+// One step through the travel log: the page at the front of one list becomes the current
+// one, and the current page goes to the front of the other list.
+HRESULT StepThroughTravelLog(StandInConfig& config, std::vector<StandInTravelEntry>& from,
+                             std::vector<StandInTravelEntry>& to)
+{
+    if (from.empty()) return E_FAIL;
+    to.insert(to.begin(), StandInTravelEntry{config.document.strTitle, config.strLocationURL});
+    config.document.strTitle = from.front().strTitle;
+    config.strLocationURL = from.front().strURL;
+    from.erase(from.begin());
+    return S_OK;
+}
+
+}  // namespace
+
 HRESULT CStandInBrowser::GoBack()
 {
     Record("GoBack");
-    StandInConfig& config = m_pState->config;
-    if (config.back.empty()) return E_FAIL;
-    config.forward.insert(config.forward.begin(), StandInTravelEntry{config.document.strTitle, config.strLocationURL});
-    config.document.strTitle = config.back.front().strTitle;
-    config.strLocationURL = config.back.front().strURL;
-    config.back.erase(config.back.begin());
-    return S_OK;
+    return StepThroughTravelLog(m_pState->config, m_pState->config.back, m_pState->config.forward);
 }
 
 HRESULT CStandInBrowser::GoForward()
 {
     Record("GoForward");
-    StandInConfig& config = m_pState->config;
-    if (config.forward.empty()) return E_FAIL;
-    config.back.insert(config.back.begin(), StandInTravelEntry{config.document.strTitle, config.strLocationURL});
-    config.document.strTitle = config.forward.front().strTitle;
-    config.strLocationURL = config.forward.front().strURL;
-    config.forward.erase(config.forward.begin());
-    return S_OK;
+    return StepThroughTravelLog(m_pState->config, m_pState->config.forward, m_pState->config.back);
 }
 
 HRESULT CStandInBrowser::Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
