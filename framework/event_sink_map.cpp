@@ -1,5 +1,7 @@
 #include "event_sink_map.h"
 
+#include <cstring>
+
 CEventArgs::CEventArgs(AFX_EVENT* pEvent, const char* pszParams)
     : m_pEvent(pEvent), m_pszParams(pszParams), m_nArgs(static_cast<int>(std::strlen(pszParams)))
 {

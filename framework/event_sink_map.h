@@ -1,7 +1,6 @@
 #pragma once
 #include "cmd_target.h"
 
-#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -82,11 +81,22 @@ template <> struct AfxEventParam<VARIANT*> {
     static VARIANT* Get(CEventArgs& a, int i) { return a.VariantPtr(i); }
 };
 
+// Whether a VTS_ list names exactly the handler's parameter types; ON_EVENT checks it at build time.
+template <class TClass, class R, class... Args>
+constexpr bool AfxEventParamsMatch(R (TClass::*)(Args...), const char* pszParams)
+{
+    const char codes[] = {AfxEventParam<Args>::code..., '\0'};
+    for (size_t i = 0; i <= sizeof...(Args); ++i) {
+        if (pszParams[i] != codes[i]) return false;
+        if (pszParams[i] == '\0') break;
+    }
+    return true;
+}
+
 template <class TClass, class R, class... Args, size_t... I>
 HRESULT AfxCallEventHandlerImpl(TClass* pTarget, R (TClass::*pfn)(Args...), CEventArgs& args,
                                 std::index_sequence<I...>)
 {
-    if (((args.Code(static_cast<int>(I)) != AfxEventParam<Args>::code) || ...)) return DISP_E_TYPEMISMATCH;
     (pTarget->*pfn)(AfxEventParam<Args>::Get(args, static_cast<int>(I))...);
     args.WriteBack();
     return S_OK;
@@ -97,7 +107,6 @@ template <class TClass, class R, class... Args>
 HRESULT AfxCallEventHandler(TClass* pTarget, R (TClass::*pfn)(Args...), AFX_EVENT* pEvent, const char* pszParams)
 {
     static_assert(sizeof...(Args) <= CEventArgs::kMaxArgs);
-    if (std::strlen(pszParams) != sizeof...(Args)) return DISP_E_BADPARAMCOUNT;
     CEventArgs args(pEvent, pszParams);
     HRESULT hr = args.Prepare();
     if (FAILED(hr)) return hr;
@@ -119,6 +128,8 @@ protected: \
 // A handler of the control with id, for event dispid, taking the parameters the VTS_ list names.
 #define ON_EVENT(theClass, id, dispid, pfnHandler, vtsParams) \
             {(id), (dispid), (vtsParams), [](CCmdTarget* p, AFX_EVENT* pEvent) -> HRESULT { \
+                 static_assert(AfxEventParamsMatch(&theClass::pfnHandler, vtsParams), \
+                               "the VTS_ list of " #pfnHandler " does not match its parameters"); \
                  return AfxCallEventHandler(static_cast<theClass*>(p), &theClass::pfnHandler, pEvent, vtsParams); }},
 
 #define END_EVENTSINK_MAP() \

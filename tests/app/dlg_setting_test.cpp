@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "support/dialog_script.h"
 
+#include <cstring>
 #include <optional>
 
 namespace {
