@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <ole2.h>
 #include <oleauto.h>
 #include <memory>
 #include <utility>
@@ -121,6 +122,16 @@ struct KernelTraits {
     static Handle Empty() { return nullptr; }
     static void Release(Handle h) { ::CloseHandle(h); }
 };
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static void Release(Handle h) { ::CloseHandle(h); }
+};
+struct HookTraits {
+    using Handle = HHOOK;
+    static Handle Empty() { return nullptr; }
+    static void Release(Handle h) { ::UnhookWindowsHookEx(h); }
+};
 struct LibraryTraits {
     using Handle = HMODULE;
     static Handle Empty() { return nullptr; }
@@ -149,11 +160,72 @@ using CMenuHandle = CHandleT<afx_handles::MenuTraits>;
 using CFindHandle = CHandleT<afx_handles::FindTraits>;  // FindFirstFile's; empty is INVALID_HANDLE_VALUE
 using CRegKey = CHandleT<afx_handles::RegKeyTraits>;
 using CKernelHandle = CHandleT<afx_handles::KernelTraits>;
+using CFileHandle = CHandleT<afx_handles::FileTraits>;  // CreateFile's; empty is INVALID_HANDLE_VALUE
+using CHookHandle = CHandleT<afx_handles::HookTraits>;
 using CLibraryHandle = CHandleT<afx_handles::LibraryTraits>;  // LoadLibrary's, never GetModuleHandle's
 using CFontHandle = CHandleT<afx_handles::GdiTraits<HFONT>>;
 using CBitmapHandle = CHandleT<afx_handles::GdiTraits<HBITMAP>>;
 using CMemDCHandle = CHandleT<afx_handles::MemDCTraits>;  // CreateCompatibleDC's
 using CGlobalHandle = CHandleT<afx_handles::GlobalTraits>;
+
+// Memory from CoTaskMemAlloc (strings and ID lists handed out by the shell and COM), freed on destruction.
+struct CoTaskMemFreer {
+    void operator()(void* p) const { ::CoTaskMemFree(p); }
+};
+template <class T>
+using CCoTaskMemPtr = std::unique_ptr<T, CoTaskMemFreer>;
+
+// A storage medium released on destruction; Detach hands an HGLOBAL to the caller.
+class CStgMedium : public STGMEDIUM {
+public:
+    CStgMedium() : STGMEDIUM{} {}
+    ~CStgMedium() { ::ReleaseStgMedium(this); }
+    CStgMedium(const CStgMedium&) = delete;
+    CStgMedium& operator=(const CStgMedium&) = delete;
+
+    HGLOBAL DetachGlobal()
+    {
+        tymed = TYMED_NULL;
+        return std::exchange(hGlobal, nullptr);
+    }
+};
+
+// GlobalLock for one scope; Get is null when the lock failed.
+class CGlobalLock {
+public:
+    explicit CGlobalLock(HGLOBAL h) : m_h(h), m_p(h ? ::GlobalLock(h) : nullptr) {}
+    ~CGlobalLock()
+    {
+        if (m_p) ::GlobalUnlock(m_h);
+    }
+    CGlobalLock(const CGlobalLock&) = delete;
+    CGlobalLock& operator=(const CGlobalLock&) = delete;
+    void* Get() const { return m_p; }
+
+private:
+    HGLOBAL m_h;
+    void* m_p;
+};
+
+// SafeArrayAccessData for one scope, so a fault cannot leave the array locked and unfreeable.
+class CSafeArrayAccess {
+public:
+    explicit CSafeArrayAccess(SAFEARRAY* psa) : m_psa(psa)
+    {
+        if (m_psa && FAILED(::SafeArrayAccessData(m_psa, &m_p))) m_p = nullptr;
+    }
+    ~CSafeArrayAccess()
+    {
+        if (m_p) ::SafeArrayUnaccessData(m_psa);
+    }
+    CSafeArrayAccess(const CSafeArrayAccess&) = delete;
+    CSafeArrayAccess& operator=(const CSafeArrayAccess&) = delete;
+    void* Get() const { return m_p; }
+
+private:
+    SAFEARRAY* m_psa;
+    void* m_p = nullptr;
+};
 
 // Selects an object into a DC and puts the previous one back on destruction.
 class CSelectObject {

@@ -1,4 +1,5 @@
 #include "ole_data_object.h"
+#include "handles.h"
 
 #include <cstring>
 #include <utility>
@@ -27,23 +28,18 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT cfFormat)
 {
     if (!m_pDataObject) return nullptr;
     FORMATETC format{cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL | TYMED_MFPICT};
-    STGMEDIUM medium{};
+    CStgMedium medium;
     if (FAILED(m_pDataObject->GetData(&format, &medium))) return nullptr;
-    if (medium.tymed != TYMED_HGLOBAL && medium.tymed != TYMED_MFPICT) {
-        ::ReleaseStgMedium(&medium);
-        return nullptr;
-    }
-    if (!medium.pUnkForRelease) return medium.hGlobal;  // ours to free
+    if (medium.tymed != TYMED_HGLOBAL && medium.tymed != TYMED_MFPICT) return nullptr;
+    if (!medium.pUnkForRelease) return medium.DetachGlobal();  // ours to free
     // The source keeps its memory: hand out a copy the caller owns.
-    HGLOBAL hCopy = nullptr;
+    if (medium.tymed != TYMED_HGLOBAL) return nullptr;
     SIZE_T cb = ::GlobalSize(medium.hGlobal);
-    if (medium.tymed == TYMED_HGLOBAL && (hCopy = ::GlobalAlloc(GMEM_MOVEABLE, cb)) != nullptr) {
-        void* pSource = ::GlobalLock(medium.hGlobal);
-        void* pTarget = ::GlobalLock(hCopy);
-        if (pSource && pTarget) std::memcpy(pTarget, pSource, cb);
-        if (pTarget) ::GlobalUnlock(hCopy);
-        if (pSource) ::GlobalUnlock(medium.hGlobal);
+    CGlobalHandle hCopy(::GlobalAlloc(GMEM_MOVEABLE, cb));
+    if (!hCopy) return nullptr;
+    {
+        CGlobalLock source(medium.hGlobal), target(hCopy);
+        if (source.Get() && target.Get()) std::memcpy(target.Get(), source.Get(), cb);
     }
-    ::ReleaseStgMedium(&medium);
-    return hCopy;
+    return hCopy.Detach();
 }

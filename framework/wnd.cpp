@@ -5,6 +5,7 @@
 #include "ole_control_container.h"
 #include "ole_control_site.h"
 #include "se_translator.h"
+#include "handles.h"
 
 #include <exception>
 #include <memory>
@@ -25,7 +26,7 @@ struct WndThreadState {
         HWND hWndAttached;   // the window it was bound to
     };
     Creation* pCreation = nullptr;  // innermost CreateEx under way on this thread
-    HHOOK hHookCbt = nullptr;
+    CHookHandle hHookCbt;          // set at the thread's first CreateEx, unhooked when the thread ends
     MSG msgCur{};                  // message being dispatched, for Default()
     std::exception_ptr pendingException;
 };
@@ -187,7 +188,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     }
 
     if (!t_state.hHookCbt) {
-        t_state.hHookCbt = ::SetWindowsHookExW(WH_CBT, &AfxCbtFilterHook, nullptr, ::GetCurrentThreadId());
+        t_state.hHookCbt.Reset(::SetWindowsHookExW(WH_CBT, &AfxCbtFilterHook, nullptr, ::GetCurrentThreadId()));
     }
     WndThreadState::Creation creation{this, cs.hwndParent, nullptr};
     WndThreadState::Creation* pOuter = std::exchange(t_state.pCreation, &creation);
@@ -320,8 +321,6 @@ public:
     BOOL m_bEnabled = TRUE;
     void Enable(BOOL bOn) override { m_bEnabled = bOn; m_bEnableChanged = TRUE; }
     void SetCheck(int) override {}
-    void SetRadio(BOOL) override {}
-    void SetText(LPCWSTR) override {}
 };
 }  // namespace
 
