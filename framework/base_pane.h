@@ -39,7 +39,6 @@ public:
     virtual void SetPaneStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
     // Which frame edges the pane may dock to (CBRS_ALIGN_ bits).
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    DWORD GetEnabledAlignment() const { return m_dwDockStyle; }
     // The edge the pane sits on: CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, ... from its style.
     DWORD GetCurrentAlignment() const { return m_dwStyle & CBRS_ALIGN_ANY; }
 

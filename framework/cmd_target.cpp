@@ -121,14 +121,6 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
         pHandlerInfo->pTarget = this;
         return TRUE;
     }
-    if (static_cast<UINT>(nCode) == CN_UPDATE_COMMAND_UI) {
-        // An update handler may pass the item on to the next target in the route.
-        auto* pCmdUI = static_cast<CCmdUI*>(pExtra);
-        pCmdUI->m_bContinueRouting = FALSE;
-        AFX_MSGCALL call{WM_COMMAND, nID, 0, 0, pExtra, 0};
-        pEntry->pfn(this, call);
-        return !pCmdUI->m_bContinueRouting;
-    }
     AFX_MSGCALL call{WM_COMMAND, nID, 0, 0, pExtra, 0};
     pEntry->pfn(this, call);
     return TRUE;
@@ -147,22 +139,6 @@ void CCmdUI::Enable(BOOL bOn)
 void CCmdUI::SetCheck(int nCheck)
 {
     if (m_hMenu) ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void CCmdUI::SetRadio(BOOL bOn)
-{
-    if (m_hMenu && bOn) ::CheckMenuRadioItem(m_hMenu, m_nIndex, m_nIndex, m_nIndex, MF_BYPOSITION);
-    else SetCheck(bOn ? 1 : 0);
-}
-
-void CCmdUI::SetText(LPCWSTR lpszText)
-{
-    if (!m_hMenu || !lpszText) return;
-    MENUITEMINFOW mii{};
-    mii.cbSize = sizeof(mii);
-    mii.fMask = MIIM_STRING;
-    mii.dwTypeData = const_cast<LPWSTR>(lpszText);
-    ::SetMenuItemInfoW(m_hMenu, m_nIndex, TRUE, &mii);
 }
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)

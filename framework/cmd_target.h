@@ -133,13 +133,9 @@ public:
     HMENU m_hMenu = nullptr;     // the menu holding the item, or null
     CWnd* m_pOther = nullptr;    // the bar holding the button, or null
     BOOL m_bEnableChanged = FALSE;
-    BOOL m_bContinueRouting = FALSE;
 
     virtual void Enable(BOOL bOn = TRUE);
     virtual void SetCheck(int nCheck = 1);
-    virtual void SetRadio(BOOL bOn = TRUE);
-    virtual void SetText(LPCWSTR lpszText);
-    void ContinueRouting() { m_bContinueRouting = TRUE; }
 
     // Offers this item to pTarget's update handler; without one, the item is enabled exactly when a command handler exists.
     BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);

@@ -28,19 +28,8 @@ public:
         return ToPos(pNode);
     }
 
-    POSITION AddHead(const TYPE& value)
-    {
-        Node* pNode = new Node{value, nullptr, m_pHead};
-        (m_pHead ? m_pHead->pPrev : m_pTail) = pNode;
-        m_pHead = pNode;
-        ++m_nCount;
-        return ToPos(pNode);
-    }
-
     POSITION GetHeadPosition() const { return ToPos(m_pHead); }
-    POSITION GetTailPosition() const { return ToPos(m_pTail); }
     TYPE& GetHead() { return m_pHead->value; }
-    TYPE& GetTail() { return m_pTail->value; }
 
     // Returns the element at pos and advances pos to the next one (null at the end).
     TYPE& GetNext(POSITION& pos) const
@@ -92,10 +81,4 @@ private:
     Node* m_pHead = nullptr;
     Node* m_pTail = nullptr;
     INT_PTR m_nCount = 0;
-};
-
-// List of untyped pointers; it never owns what they point to.
-class CPtrList : public CList<void*> {
-public:
-    explicit CPtrList(INT_PTR nBlockSize = 10) : CList<void*>(nBlockSize) {}
 };

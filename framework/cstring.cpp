@@ -27,13 +27,6 @@ CString CString::Mid(int nFirst, int nCount) const
     return CString(m_str.substr(static_cast<size_t>(nFirst), static_cast<size_t>(nCount)));
 }
 
-CString CString::Right(int nCount) const
-{
-    if (nCount <= 0) return CString();
-    if (nCount >= GetLength()) return *this;
-    return CString(m_str.substr(m_str.size() - static_cast<size_t>(nCount)));
-}
-
 int CString::Find(wchar_t ch, int nStart) const
 {
     if (nStart < 0 || nStart >= GetLength()) return -1;

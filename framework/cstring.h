@@ -32,13 +32,11 @@ public:
     friend bool operator==(const CString& a, LPCWSTR b) { return a.m_str == (b ? b : L""); }
     friend bool operator<(const CString& a, const CString& b) { return a.m_str < b.m_str; }
 
-    int Compare(LPCWSTR psz) const { return m_str.compare(psz ? psz : L""); }
     int CompareNoCase(LPCWSTR psz) const;
 
     CString Left(int nCount) const;
     CString Mid(int nFirst) const;
     CString Mid(int nFirst, int nCount) const;
-    CString Right(int nCount) const;
     int Find(wchar_t ch, int nStart = 0) const;
     int Find(LPCWSTR pszSub, int nStart = 0) const;
     int ReverseFind(wchar_t ch) const;

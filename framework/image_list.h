@@ -17,8 +17,6 @@ public:
     // Adds the images of a bitmap strip; pixels of crMask become transparent. Returns the first new index or -1.
     int Add(CBitmap* pbmImage, COLORREF crMask);
     int GetImageCount() const { return m_hImageList ? ImageList_GetImageCount(m_hImageList) : 0; }
-    // A new icon of image nImage that the caller destroys.
-    HICON ExtractIcon(int nImage) const { return ImageList_GetIcon(m_hImageList, nImage, ILD_NORMAL); }
     BOOL DeleteImageList();
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     operator HIMAGELIST() const { return m_hImageList; }

@@ -29,13 +29,6 @@ COLORREF ResolveColor(COLORREF clr, int nSysColor)
     return clr == CLR_NONE ? ::GetSysColor(nSysColor) : clr;
 }
 
-COLORREF Blend(COLORREF clrFrom, COLORREF clrTo, int nPos, int nRange)
-{
-    auto channel = [&](int nFrom, int nTo) { return nFrom + (nTo - nFrom) * nPos / std::max(nRange, 1); };
-    return RGB(channel(GetRValue(clrFrom), GetRValue(clrTo)), channel(GetGValue(clrFrom), GetGValue(clrTo)),
-               channel(GetBValue(clrFrom), GetBValue(clrTo)));
-}
-
 // An opaque ExtTextOut fills without creating a brush.
 void FillSolid(HDC hDC, const RECT& rect, COLORREF clr)
 {
@@ -158,17 +151,14 @@ void CMFCStatusBar::SetWindowText(LPCWSTR lpszString)
     SetPaneText(CommandToIndex(ID_SEPARATOR), lpszString, FALSE);
 }
 
-void CMFCStatusBar::EnablePaneProgressBar(int nIndex, long nTotal, BOOL bDisplayText, COLORREF clrBar,
-                                          COLORREF clrBarDest, COLORREF clrProgressText)
+void CMFCStatusBar::EnablePaneProgressBar(int nIndex, long nTotal, BOOL /*bDisplayText*/, COLORREF clrBar,
+                                          COLORREF /*clrBarDest*/, COLORREF /*clrProgressText*/)
 {
     if (!IsValidIndex(nIndex)) return;
     Pane& pane = m_panes[nIndex];
     pane.nTotal = std::max(nTotal, 0L);
     pane.nCurr = 0;
-    pane.bProgressText = bDisplayText;
     pane.clrBar = clrBar;
-    pane.clrBarDest = clrBarDest;
-    pane.clrProgressText = clrProgressText;
     if (!m_hWnd) return;
     ApplyPaneText(nIndex);
     InvalidatePane(nIndex, FALSE);
@@ -334,23 +324,5 @@ void CMFCStatusBar::DrawProgress(HDC hDC, int nIndex)
     if (cxBar <= 0) return;
 
     const int cxFill = static_cast<int>(static_cast<long long>(cxBar) * pane.nCurr / pane.nTotal);
-    const COLORREF clrBar = ResolveColor(pane.clrBar, COLOR_HIGHLIGHT);
-    if (pane.clrBarDest == CLR_NONE) {
-        FillSolid(hDC, RECT{rect.left, rect.top, rect.left + cxFill, rect.bottom}, clrBar);
-    } else {
-        for (int x = 0; x < cxFill; ++x) {
-            FillSolid(hDC, RECT{rect.left + x, rect.top, rect.left + x + 1, rect.bottom},
-                      Blend(clrBar, pane.clrBarDest, x, cxBar - 1));
-        }
-    }
-    if (!pane.bProgressText) return;
-
-    wchar_t szPercent[8];
-    std::swprintf(szPercent, 8, L"%d%%", static_cast<int>(static_cast<long long>(pane.nCurr) * 100 / pane.nTotal));
-    CSelectObject font(hDC, GetBarFont());
-    const int nOldMode = ::SetBkMode(hDC, TRANSPARENT);
-    const COLORREF clrOldText = ::SetTextColor(hDC, ResolveColor(pane.clrProgressText, COLOR_BTNTEXT));
-    ::DrawTextW(hDC, szPercent, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    ::SetTextColor(hDC, clrOldText);
-    ::SetBkMode(hDC, nOldMode);
+    FillSolid(hDC, RECT{rect.left, rect.top, rect.left + cxFill, rect.bottom}, ResolveColor(pane.clrBar, COLOR_HIGHLIGHT));
 }

@@ -51,7 +51,7 @@ public:
     void SetWindowText(LPCWSTR lpszString);
 
     // Restarts the pane's bar at 0; a total of 0 or less removes it. A colour of -1 (CLR_NONE) takes the
-    // system's; with clrBarDest the bar shades from clrBar to it across the pane.
+    // system's. The bar is drawn in one colour: no shading to clrBarDest and no percentage text.
     void EnablePaneProgressBar(int nIndex, long nTotal = 100, BOOL bDisplayText = FALSE, COLORREF clrBar = CLR_NONE,
                                COLORREF clrBarDest = CLR_NONE, COLORREF clrProgressText = CLR_NONE);
     // nCurr is clamped to 0..total; panes without a bar ignore it.
@@ -85,10 +85,7 @@ private:
         int cxIcon = 0;
         long nTotal = 0;             // progress total; 0: no bar
         long nCurr = 0;
-        BOOL bProgressText = FALSE;  // draw the percentage on the bar
         COLORREF clrBar = CLR_NONE;
-        COLORREF clrBarDest = CLR_NONE;
-        COLORREF clrProgressText = CLR_NONE;
     };
 
     bool IsValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < GetCount(); }

@@ -253,7 +253,6 @@ public:
         m_bEnableChanged = TRUE;
     }
     void SetCheck(int nCheck) override { ::SendMessageW(m_pOther->m_hWnd, TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck != 0, 0)); }
-    void SetText(LPCWSTR) override {}
 };
 }  // namespace
 

@@ -52,8 +52,6 @@ public:
     // Button and image sizes of every toolbar of the process, and of the images in menus.
     static void SetSizes(SIZE sizeButton, SIZE sizeImage);
     static void SetMenuSizes(SIZE sizeButton, SIZE sizeImage);
-    static SIZE GetButtonSize() { return s_sizeButton; }
-    static SIZE GetImageSize() { return s_sizeImage; }
     static SIZE GetMenuImageSize() { return s_sizeMenuImage; }
     // The menu image of a command from any loaded toolbar, or -1; images live in GetMenuImages.
     static int GetCmdImage(UINT uiCmd, BOOL bUserImage = FALSE);

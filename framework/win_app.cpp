@@ -101,11 +101,10 @@ CWinApp::~CWinApp()
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-void CWinApp::SetCurrentHandles(HINSTANCE hInstance, LPWSTR lpCmdLine, int nCmdShow)
+void CWinApp::SetCurrentHandles(HINSTANCE hInstance, LPWSTR lpCmdLine)
 {
     m_hInstance = hInstance;
     m_lpCmdLine = lpCmdLine;
-    m_nCmdShow = nCmdShow;
     if (!m_pszAppName) {
         m_strAppName.LoadString(AFX_IDS_APP_TITLE);
         m_pszAppName = m_strAppName.GetString();
@@ -143,11 +142,12 @@ HINSTANCE AfxGetResourceHandle()
     return AfxGetInstanceHandle();
 }
 
-int AfxWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR lpCmdLine, int nCmdShow)
+// The show mode is the program's own command line's ("/MIN" and the like), not the one given here.
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR lpCmdLine, int /*nCmdShow*/)
 {
     CWinApp* pApp = AfxGetApp();
     if (!pApp) return -1;
-    pApp->SetCurrentHandles(hInstance, lpCmdLine, nCmdShow);
+    pApp->SetCurrentHandles(hInstance, lpCmdLine);
     int nReturnCode;
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd) pApp->m_pMainWnd->DestroyWindow();

@@ -27,12 +27,11 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     LPWSTR m_lpCmdLine = nullptr;   // command-line text after the program name
-    int m_nCmdShow = SW_SHOWDEFAULT;
     CString m_strAppName;           // the constructor's name, or string AFX_IDS_APP_TITLE
     LPCWSTR m_pszAppName = nullptr; // points into m_strAppName
 
     // Sets the handles and command line AfxWinMain was given, and the application name.
-    void SetCurrentHandles(HINSTANCE hInstance, LPWSTR lpCmdLine, int nCmdShow);
+    void SetCurrentHandles(HINSTANCE hInstance, LPWSTR lpCmdLine);
 
     // Sends WM_CLOSE to the main window.
     afx_msg void OnAppExit();

@@ -16,7 +16,7 @@ class StartupTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), m_szCmdLine, SW_SHOWDEFAULT);
+        theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), m_szCmdLine);
     }
     void TearDown() override
     {

@@ -282,7 +282,7 @@ TEST_F(ChildViewTest, ReactivationReturnsTheFocusWhereTheViewLastSawIt)
 TEST_F(ChildViewTest, APageClosingItsWindowClosesTheFrameAndTheLastOneEndsTheProgram)
 {
     wchar_t szCmdLine[] = L"";
-    theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), szCmdLine, SW_SHOWDEFAULT);
+    theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), szCmdLine);
     ASSERT_TRUE(theApp.InitInstance());
     auto* pManager = dynamic_cast<CMainFrame*>(theApp.m_pMainWnd);
     ASSERT_NE(pManager, nullptr);
