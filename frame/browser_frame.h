@@ -2,7 +2,6 @@
 #include "../addressbar/my_combo_box_ex.h"
 #include "../favorites/favorite_item.h"
 #include "../framework/afx.h"
-#include "../framework/mfc_status_bar.h"
 #include "../view/child_view.h"
 
 // One top-level browser window: menu bar, toolbar and address box in a

@@ -1,7 +1,7 @@
 #pragma once
 // The in-house application framework: a small set of classes with the
 // familiar framework names, built directly on Win32 and COM. Program code
-// includes only this header.
+// includes this header, never the single headers it gathers.
 
 #include <windows.h>
 #include <commctrl.h>

@@ -3,10 +3,10 @@
 #include "cmd_target.h"
 #include "cstring.h"
 
-struct CCreateContext {};
+struct CCreateContext {};  // documents and views are not part of this framework; kept for the Create signatures
 class CFrameWndEx;
 class COleControlSite;
-class COleControlContainer;  // documents and views are not part of this framework; kept for the Create signatures
+class COleControlContainer;
 
 #define afx_msg
 
