@@ -305,7 +305,9 @@ void CBrowserFrame::UpdateZonePane(int nZone)
     if (nHash < 0) return;
     CIconHandle smallIcon;
     {
-        CLibraryHandle module(::LoadLibraryW(strPath.Left(nHash)));
+        // Only its icon is wanted: mapped as resources, the module's start-up code never runs.
+        CLibraryHandle module(
+            ::LoadLibraryExW(strPath.Left(nHash), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
         if (!module) return;
         int nResource = static_cast<int>(std::wcstol(strPath.Mid(nHash + 1), nullptr, 10));
         CIconHandle icon(static_cast<HICON>(
