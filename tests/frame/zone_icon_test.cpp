@@ -59,17 +59,14 @@ TEST_F(ZoneIconTest, TheZonesIconModuleIsReadNotRun)
     CScopedZoneIcon zoneIcon(module + L"#1");
     ASSERT_TRUE(zoneIcon.ok());
 
-    // How the pane shows the module's own icon 1, and how it shows the empty image.
+    // How the pane shows the module's own icon 1 at the small size, and how it shows the empty image.
     HWND hBar = pFrame->m_wndStatusBar.m_hWnd;
     auto panePixels = [&] { return IconPixels(reinterpret_cast<HICON>(::SendMessageW(hBar, SB_GETICON, 4, 0))); };
     const std::vector<COLORREF> empty = panePixels();
     HMODULE hImage = ::LoadLibraryExW(module.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(hImage, nullptr);
-    // Made small the way the zone pane makes it.
-    HICON hExpected = static_cast<HICON>(::CopyImage(
-        ::LoadImageW(hImage, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE), IMAGE_ICON,
-        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-        LR_COPYFROMRESOURCE | LR_COPYDELETEORG | LR_COPYRETURNORG));
+    HICON hExpected = static_cast<HICON>(::LoadImageW(hImage, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     ::FreeLibrary(hImage);
     ASSERT_NE(hExpected, nullptr);
     pFrame->m_wndStatusBar.SetPaneIcon(4, hExpected, TRUE);
