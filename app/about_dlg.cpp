@@ -1,4 +1,5 @@
 #include "about_dlg.h"
+#include "../framework/system_paths.h"
 #include "../res/resource.h"
 
 #include <shellapi.h>
@@ -14,13 +15,16 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
 
 CAboutDlg::~CAboutDlg() = default;
 
-// The tools are found on the shell's search path and not waited for; the box stays open.
+// The system's own tools, by their full paths: a bare name would be looked for in the working directory,
+// beside the program and in per-user registrations first. They are not waited for; the box stays open.
 void CAboutDlg::OnRunCmd()
 {
-    ::ShellExecuteW(nullptr, L"open", L"cmd.exe", nullptr, nullptr, SW_SHOW);
+    CString strProgram = AfxGetSystemFilePath(L"cmd.exe");
+    if (!strProgram.IsEmpty()) ::ShellExecuteW(nullptr, L"open", strProgram, nullptr, nullptr, SW_SHOW);
 }
 
 void CAboutDlg::OnRunRegedit()
 {
-    ::ShellExecuteW(nullptr, L"open", L"regedit.exe", nullptr, nullptr, SW_SHOW);
+    CString strProgram = AfxGetSystemWindowsFilePath(L"regedit.exe");
+    if (!strProgram.IsEmpty()) ::ShellExecuteW(nullptr, L"open", strProgram, nullptr, nullptr, SW_SHOW);
 }

@@ -1,8 +1,10 @@
 #include "tarnwick_app.h"
 #include "about_dlg.h"
 #include "main_frame.h"
+#include "../framework/system_paths.h"
 #include "../res/resource.h"
 
+#include <shlwapi.h>
 #include <urlmon.h>
 #include <cstring>
 
@@ -14,6 +16,20 @@ namespace {
 void TranslateFault(unsigned int nCode, EXCEPTION_POINTERS*)
 {
     throw nCode;
+}
+
+// Nothing that the program or the hosted control loads by name later may come from the working directory
+// (which the Open dialog moves to wherever the user browsed) or from PATH.
+void RestrictLibrarySearch()
+{
+    ::SetDllDirectoryW(L"");
+    // Not on every system: where it is missing, the line above at least takes the working directory out.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
+    FARPROC pProc = hKernel ? ::GetProcAddress(hKernel, "SetDefaultDllDirectories") : nullptr;
+    if (pProc) {
+        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(pProc))(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    }
 }
 
 }  // namespace
@@ -29,6 +45,7 @@ CTarnwickApp::CTarnwickApp() : CWinApp(nullptr)
 
 BOOL CTarnwickApp::InitInstance()
 {
+    RestrictLibrarySearch();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
@@ -95,21 +112,25 @@ void CTarnwickApp::ReadCommandLine(LPCWSTR lpszCmdLine, int argc, const wchar_t*
 BOOL CTarnwickApp::ReadCompatMode()
 {
     CRegKey hKey;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kCompatModeKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS) return FALSE;
+    // Reading asks for no more than reading: a key the user may only read still gives its setting.
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kCompatModeKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return FALSE;
+    DWORD dwType = REG_NONE;
     DWORD dwValue = 0;
     DWORD cbData = sizeof(dwValue);
-    if (::RegQueryValueExW(hKey, m_strExeName, nullptr, nullptr, reinterpret_cast<BYTE*>(&dwValue), &cbData) !=
+    if (::RegQueryValueExW(hKey, m_strExeName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &cbData) !=
         ERROR_SUCCESS) {
-        dwValue = 0;  // missing, or data larger than four bytes
+        return FALSE;  // missing, or data larger than four bytes
     }
-    return dwValue == kCompatModeOn;
+    // A number of four bytes, as some tools store it in binary; text or shorter data is no setting at all.
+    bool bNumber = (dwType == REG_DWORD || dwType == REG_BINARY) && cbData == sizeof(dwValue);
+    return bNumber && dwValue == kCompatModeOn;
 }
 
 void CTarnwickApp::WriteCompatMode(DWORD dwValue)
 {
     CRegKey hKey;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, kCompatModeKey, 0, const_cast<LPWSTR>(L""), REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
+                          KEY_SET_VALUE, nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
         return;
     }
     ::RegSetValueExW(hKey, m_strExeName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
@@ -117,12 +138,9 @@ void CTarnwickApp::WriteCompatMode(DWORD dwValue)
 
 void CTarnwickApp::LoadExeName()
 {
-    wchar_t szPath[MAX_PATH + 1] = {};
-    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    // Drive and directory are not asked for: a deep folder must not make the split fail.
-    wchar_t szName[256] = {}, szExt[256] = {};
-    if (::_wsplitpath_s(szPath, nullptr, 0, nullptr, 0, szName, 256, szExt, 256) != 0) szName[0] = szExt[0] = L'\0';
-    m_strExeName = CString(szName) + szExt;
+    // From the whole path, however deep the folder: a path cut short would name another value.
+    CString strPath = AfxGetModuleFileName(nullptr);
+    m_strExeName = strPath.IsEmpty() ? CString() : CString(::PathFindFileNameW(strPath));
     if (m_strExeName.IsEmpty()) m_strExeName = L"Tarnwick.exe";
 }
 

@@ -305,17 +305,16 @@ void CBrowserFrame::UpdateZonePane(int nZone)
     if (nHash < 0) return;
     CIconHandle smallIcon;
     {
-        CLibraryHandle module(::LoadLibraryW(strPath.Left(nHash)));
+        // Only its icon is wanted: mapped as resources, the module's start-up code never runs.
+        CLibraryHandle module(
+            ::LoadLibraryExW(strPath.Left(nHash), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
         if (!module) return;
         int nResource = static_cast<int>(std::wcstol(strPath.Mid(nHash + 1), nullptr, 10));
-        CIconHandle icon(static_cast<HICON>(
-            ::LoadImageW(module, MAKEINTRESOURCEW(nResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-        if (!icon) return;
-        smallIcon.Reset(static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON),
-                                                       LR_COPYFROMRESOURCE | LR_COPYDELETEORG | LR_COPYRETURNORG)));
-        // A copy deleted the original, or is the original itself: either way the original is no longer ours.
-        if (smallIcon) icon.Detach();
+        // The small picture straight from the resource: an icon of a module mapped as resources cannot be
+        // reloaded from it later at another size, only stretched.
+        smallIcon.Reset(static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(nResource), IMAGE_ICON,
+                                                        ::GetSystemMetrics(SM_CXSMICON),
+                                                        ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     }
     if (!smallIcon) return;
     m_wndStatusBar.SetPaneIcon(4, smallIcon, TRUE);  // the bar keeps its own copy

@@ -1,10 +1,22 @@
 #include "doc_host_show_ui.h"
+#include "../framework/system_paths.h"
 
 namespace {
 
 constexpr const wchar_t* kControlResourceLibrary = L"SHDOCLC.DLL";
 constexpr UINT kSuppressedMessageIds[] = {8033, 8032};
 constexpr int kTextBufferLength = 1024;
+
+// The system folder's copy of the library, mapped for its resources only: a library of that name planted in
+// the working directory or on PATH is never chosen, and no copy's start-up code runs. The full path rather
+// than LOAD_LIBRARY_SEARCH_SYSTEM32: Wine's loader ignores that flag for data-file loads, and Windows 7
+// without its loader update rejects it.
+HMODULE LoadSystemResourceLibrary()
+{
+    CString strPath = AfxGetSystemFilePath(kControlResourceLibrary);
+    if (strPath.IsEmpty()) return nullptr;
+    return ::LoadLibraryExW(strPath, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
+}
 
 // True when the library's string nID is exactly the text.
 bool IsLibraryString(HMODULE hLibrary, UINT nID, LPCWSTR lpszText)
@@ -21,7 +33,7 @@ STDMETHODIMP CDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR lpstrText, LPOLESTR
     HMODULE hLibrary = ::GetModuleHandleW(kControlResourceLibrary);
     CLibraryHandle loadedHere;  // only a library this call loaded is let go again
     if (!hLibrary) {
-        loadedHere.Reset(::LoadLibraryW(kControlResourceLibrary));
+        loadedHere.Reset(LoadSystemResourceLibrary());
         hLibrary = loadedHere;
     }
     bool bSuppressed = false;

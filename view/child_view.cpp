@@ -5,6 +5,7 @@
 #include "editable_focus.h"
 #include "view_window_class.h"
 #include "open_page_dialog.h"
+#include "../framework/system_paths.h"
 #include "../hosting/ole_control_site_ex.h"
 #include "../res/messages.h"
 #include "../res/resource.h"
@@ -775,5 +776,7 @@ void CChildView::OnToolsInternetOptions()
 {
     // Without a document the control cannot show its options: the control panel item can.
     if (ExecDocumentCommand(kHtmlIdOptions, TRUE)) return;
-    ::ShellExecuteW(m_hWnd, L"open", L"control.exe", L"inetcpl.cpl", L".", SW_SHOW);
+    // The system's control panel by its full path, never a control.exe found in the working directory.
+    CString strProgram = AfxGetSystemFilePath(L"control.exe");
+    if (!strProgram.IsEmpty()) ::ShellExecuteW(m_hWnd, L"open", strProgram, L"inetcpl.cpl", L".", SW_SHOW);
 }

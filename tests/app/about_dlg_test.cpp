@@ -4,11 +4,15 @@
 #include "app/tarnwick_app.h"
 #include "res/resource.h"
 #include "support/dialog_script.h"
+#include "support/message_box_answerer.h"
 #include "support/message_pump.h"
+#include "support/planted_files.h"
 
 #include <tlhelp32.h>
 
+#include <memory>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -88,6 +92,7 @@ TEST(AboutDlgTest, ToolButtonsStartTheirProgramsAndTheBoxStaysOpen)
     const Case cases[] = {{IDC_RUN_CMD, L"cmd.exe"}, {IDC_RUN_REGEDIT, L"regedit.exe"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "button " << c.nButton);
+        CStartedProcesses startedImages(c.pszExe);
         std::set<DWORD> before = ProcessesNamed(c.pszExe);
         std::set<DWORD> started;
         CAboutDlg dlg;
@@ -101,6 +106,12 @@ TEST(AboutDlgTest, ToolButtonsStartTheirProgramsAndTheBoxStaysOpen)
             },
             Script::Check([&](HWND hDlg) {
                 EXPECT_TRUE(::IsWindowVisible(hDlg)) << "the box stays open";
+                // The system's own program, from its folder.
+                const std::wstring expected = c.nButton == IDC_RUN_CMD ? SystemFolderFile(c.pszExe)
+                                                                       : WindowsFolderFile(c.pszExe);
+                for (const std::wstring& image : startedImages.ImagePaths()) {
+                    EXPECT_PRED2(SamePath, image, expected);
+                }
                 for (DWORD id : started) Terminate(id);
             }),
             Script::Click(IDOK),
@@ -108,6 +119,60 @@ TEST(AboutDlgTest, ToolButtonsStartTheirProgramsAndTheBoxStaysOpen)
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_TRUE(script.Finished());
         EXPECT_EQ(started.size(), 1u);
+    }
+}
+
+// The box's handlers, as its buttons call them.
+class CAboutButtons : public CAboutDlg {
+public:
+    using CAboutDlg::OnRunCmd;
+    using CAboutDlg::OnRunRegedit;
+};
+
+// Copies of the tools planted in the working directory and beside the program are never started: with the
+// system's copies there the system's start, and without them nothing does (the shell reports the missing
+// file in a box of its own, answered here).
+TEST(AboutDlgTest, ToolButtonsNeverStartAPlantedCopy)
+{
+    struct Case {
+        const char* name;
+        void (CAboutButtons::*pfnButton)();
+        const wchar_t* pszExe;
+        std::wstring systemCopy;
+    };
+    const Case cases[] = {
+        {"cmd.exe", &CAboutButtons::OnRunCmd, L"cmd.exe", SystemFolderFile(L"cmd.exe")},
+        {"Regedit.exe", &CAboutButtons::OnRunRegedit, L"regedit.exe", WindowsFolderFile(L"regedit.exe")},
+    };
+    CScratchFolder workFolder;
+    CScopedWorkingDirectory working(workFolder.Path());
+    for (const Case& c : cases) {
+        const std::vector<std::wstring> planted = {workFolder.PathOf(c.pszExe), TestFilePath(c.pszExe)};
+        for (const std::wstring& path : planted) ASSERT_TRUE(PlantProgram(path)) << testing::PrintToString(path);
+        for (bool bSystemCopy : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.name << (bSystemCopy ? ", system copy present" : ", no system copy"));
+            std::unique_ptr<CScopedSystemFile> hidden;
+            if (!bSystemCopy) {
+                hidden = std::make_unique<CScopedSystemFile>(c.systemCopy, L"");
+                ASSERT_TRUE(hidden->ok());
+            }
+            CStartedProcesses started(c.pszExe);
+            {
+                ScopedMessageBoxAnswerer answerer(IDOK);
+                CAboutButtons buttons;
+                (buttons.*c.pfnButton)();
+            }
+            std::vector<std::wstring> images = started.ImagePaths();
+            if (bSystemCopy) {
+            EXPECT_EQ(images.size(), 1u);
+        }
+            for (const std::wstring& image : images) EXPECT_PRED2(SamePath, image, c.systemCopy);
+        }
+        for (const std::wstring& path : planted) {
+            EXPECT_FALSE(PlantedCopyRan(path)) << testing::PrintToString(path);
+            ::DeleteFileW(path.c_str());
+            ::DeleteFileW((path + L".ran").c_str());
+        }
     }
 }
 

@@ -2,14 +2,21 @@
 
 #include "hosting/doc_host_show_ui.h"
 #include "support/message_box_answerer.h"
+#include "support/planted_files.h"
 
 #include <string>
 
 namespace {
 
-// The test library SHDOCLC.DLL beside the test program holds the two notices.
+// The test library SHDOCLC.DLL, put into the system folder for each test, holds the two notices.
 const wchar_t kNotice8032[] = L"Test notice eight thousand thirty-two";
 const wchar_t kNotice8033[] = L"Test notice eight thousand thirty-three";
+
+class DocHostShowUITest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_library.ok()); }
+    CScopedSystemFile m_library{SystemFolderFile(L"SHDOCLC.DLL"), TestFilePath(L"shdoclc\\SHDOCLC.DLL")};
+};
 
 LRESULT Show(const wchar_t* pszText, DWORD dwType, HRESULT* phr)
 {
@@ -20,7 +27,7 @@ LRESULT Show(const wchar_t* pszText, DWORD dwType, HRESULT* phr)
     return lResult;
 }
 
-TEST(DocHostShowUITest, OrdinaryMessagesAreShownAsAskedAndAnswered)
+TEST_F(DocHostShowUITest, OrdinaryMessagesAreShownAsAskedAndAnswered)
 {
     ScopedMessageBoxAnswerer answerer(IDCANCEL);
     HRESULT hr = E_FAIL;
@@ -31,7 +38,7 @@ TEST(DocHostShowUITest, OrdinaryMessagesAreShownAsAskedAndAnswered)
     EXPECT_EQ(answerer.boxes()[0].text, L"Are you sure?");
 }
 
-TEST(DocHostShowUITest, TheLibrarysTwoNoticesAreDroppedByWholeText)
+TEST_F(DocHostShowUITest, TheLibrarysTwoNoticesAreDroppedByWholeText)
 {
     struct Case {
         const char* name;
@@ -57,7 +64,7 @@ TEST(DocHostShowUITest, TheLibrarysTwoNoticesAreDroppedByWholeText)
     EXPECT_EQ(::GetModuleHandleW(L"SHDOCLC.DLL"), nullptr);
 }
 
-TEST(DocHostShowUITest, HelpIsLeftToTheControl)
+TEST_F(DocHostShowUITest, HelpIsLeftToTheControl)
 {
     CDocHostShowUI showUI;
     EXPECT_EQ(showUI.ShowHelp(nullptr, nullptr, 0, 0, POINT{}, nullptr), E_NOTIMPL);
