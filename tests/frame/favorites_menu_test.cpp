@@ -516,6 +516,32 @@ TEST_F(FavoritesMenuTest, ColumnsAreThoseOfASplitAfterEveryEntry)
     }
 }
 
+// The positions of the items that start a column.
+std::vector<size_t> BreakPositions(const std::vector<MenuItem>& items)
+{
+    std::vector<size_t> positions;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].bBreak) positions.push_back(i);
+    }
+    return positions;
+}
+
+// One tall menu on the test session's screen (1280 x 1024, captions 19 high, menu items 20 high):
+// rows = (1024 - 4 x 19) / 20 = 47 a column; the item at rows + 2 starts the second column, and
+// every rows + 1 after it another, while what is left is taller than the screen allows.
+TEST_F(FavoritesMenuTest, ATallMenuBreaksIntoColumnsAtPinnedPositions)
+{
+    ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1024) << "the positions below are those of the test session's screen";
+    ASSERT_EQ(::GetSystemMetrics(SM_CYCAPTION), 19);
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    for (int i = 0; i < 150; ++i) root.AddChild((L"Link " + std::to_wstring(i) + L".url").c_str(), L"u", FAV_LINK);
+    CMenuHandle hMenu(::CreatePopupMenu());
+    pFrame->AppendFavoriteItems(hMenu, &root);
+    EXPECT_EQ(BreakPositions(ItemsOf(hMenu)), (std::vector<size_t>{49, 97, 145}));
+}
+
 // What the frame draws for a menu item's image area, as the menu asks for it, in a 16 x 16 picture over magenta.
 std::vector<COLORREF> DrawnImage(CBrowserFrame* pFrame, HMENU hMenu, UINT nItemID)
 {
