@@ -403,16 +403,6 @@ TEST_F(FavoriteItemManagerTest, TreeAsUsersHaveIt)
 }
 
 
-// Listed in its folder: a pipe is, though its attributes cannot be asked for.
-bool Exists(const std::wstring& path)
-{
-    WIN32_FIND_DATAW fd;
-    const HANDLE hFind = ::FindFirstFileW(path.c_str(), &fd);
-    if (hFind == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(hFind);
-    return true;
-}
-
 // Names of shortcuts given to what is no shortcut: a pipe whose writer holds it open and never writes,
 // a device without end, a file far larger than any shortcut. They are left out, and the load does not
 // wait for them: it is over while the pipe's writer is still there.
@@ -426,10 +416,10 @@ TEST_F(FavoriteItemManagerTest, ShortcutsThatAreNoRegularFileOrTooLargeAreLeftOu
     const std::string command = "mkfifo '" + m_folder.UnixPath(L"pipe.url") + "' && exec 3<>'" +
                                 m_folder.UnixPath(L"pipe.url") + "' && sleep 20 && touch '" + m_folder.UnixPath(L"writer gone") + "' 2>/dev/null";
     ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"",
-                               &Exists, m_folder.PathOf(L"pipe.url")));
+                               &IsListed, m_folder.PathOf(L"pipe.url")));
 
     ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), TRUE));
-    EXPECT_FALSE(Exists(mark)) << "the load waited for the pipe's writer";
+    EXPECT_FALSE(IsListed(mark)) << "the load waited for the pipe's writer";
     const CFavoriteItem* pRoot = m_manager.m_pRoot.get();
     EXPECT_EQ(pRoot->GetChildCount(), 2) << testing::PrintToString(Outline(pRoot));
     EXPECT_NE(Child(pRoot, L"a.url"), nullptr);
@@ -447,7 +437,7 @@ TEST_F(FavoriteItemManagerTest, TheWalkIsBoundedInDepthAndInEntries)
         chain += "/d";
         deepest += L"\\d";
     }
-    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\mkdir -p \"" + std::wstring(chain.begin(), chain.end()) + L"\"", &Exists,
+    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\mkdir -p \"" + std::wstring(chain.begin(), chain.end()) + L"\"", &IsListed,
                                m_folder.PathOf(deepest)));
 
     ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), FALSE));
@@ -461,7 +451,7 @@ TEST_F(FavoriteItemManagerTest, TheWalkIsBoundedInDepthAndInEntries)
     wide.AddFolder(L"X");
     for (int i = 0; i < 100; ++i) wide.AddFile(L"X\\f" + std::to_wstring(i) + L".txt", "");
     const std::string links = "cd '" + wide.UnixPath(L"") + "' && for i in $(seq 130); do ln -s X l$i; done";
-    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(links.begin(), links.end()) + L"\"", &Exists,
+    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(links.begin(), links.end()) + L"\"", &IsListed,
                                wide.PathOf(L"l130")));
     ASSERT_TRUE(m_manager.Load(wide.Path().c_str(), FALSE));
     EXPECT_NE(m_manager.GetItem(CFavoriteItemManager::kMaxListedEntries), nullptr);

@@ -713,6 +713,16 @@ TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderI
 }
 
 
+// Where a command sent to the frame takes its view: the URL of its one navigation, "" for none.
+std::string NavigationOf(CBrowserFrame* pFrame, StandInControl& control, UINT nID)
+{
+    control.ClearCalls();
+    pFrame->SendMessage(WM_COMMAND, nID, 0);
+    const int nCalls = control.CountCalls("Navigate2");
+    if (nCalls != 1) return nCalls == 0 ? "" : std::to_string(nCalls) + " navigations";
+    return control.LastCall("Navigate2")->Arg("URL").value_or("no URL");
+}
+
 // The captions of a menu's items, in order.
 std::vector<std::wstring> Captions(const std::vector<MenuItem>& items)
 {
@@ -779,10 +789,7 @@ TEST_F(FavoritesMenuTest, EveryOpeningFromTheMenuBarIsBuiltFromTheTreeAsItIsThen
     std::shared_ptr<StandInControl> control = m_pFactory->Last();
     const MenuItem* pNew = FindItem(seen[2], L"C New");
     ASSERT_NE(pNew, nullptr);
-    control->ClearCalls();
-    pFrame->SendMessage(WM_COMMAND, pNew->nID, 0);
-    ASSERT_EQ(control->CountCalls("Navigate2"), 1);
-    EXPECT_EQ(control->LastCall("Navigate2")->Arg("URL"), "BSTR:http://example.test/c");
+    EXPECT_EQ(NavigationOf(pFrame, *control, pNew->nID), "BSTR:http://example.test/c");
 }
 
 // A window whose menu was built before another window reloaded the tree sends numbers that the new
@@ -811,25 +818,18 @@ TEST_F(FavoritesMenuTest, ACommandFromAMenuBuiltBeforeTheTreeWasReloadedDoesNoth
     std::vector<MenuItem> secondItems = OpenTestFolder(pSecond, folder);
     ASSERT_EQ(secondItems.size(), 4u);
 
-    firstControl->ClearCalls();
-    pFirst->SendMessage(WM_COMMAND, nStale, 0);
-    EXPECT_EQ(firstControl->CountCalls("Navigate2"), 0) << "the number now names another entry";
+    EXPECT_EQ(NavigationOf(pFirst, *firstControl, nStale), "") << "the number now names another entry";
 
     // The second window's menu is of the new tree: its commands open what it shows.
     const MenuItem* pNewB = FindItem(secondItems, L"B Site");
     ASSERT_NE(pNewB, nullptr);
-    secondControl->ClearCalls();
-    pSecond->SendMessage(WM_COMMAND, pNewB->nID, 0);
-    ASSERT_EQ(secondControl->CountCalls("Navigate2"), 1);
-    EXPECT_EQ(secondControl->LastCall("Navigate2")->Arg("URL"), "BSTR:http://example.test/b");
+    EXPECT_EQ(NavigationOf(pSecond, *secondControl, pNewB->nID), "BSTR:http://example.test/b");
 
     // Opened again, the first window's menu is of the new tree too.
     firstItems = OpenTestFolder(pFirst, folder);
     pB = FindItem(firstItems, L"B Site");
     ASSERT_NE(pB, nullptr);
-    pFirst->SendMessage(WM_COMMAND, pB->nID, 0);
-    ASSERT_EQ(firstControl->CountCalls("Navigate2"), 1);
-    EXPECT_EQ(firstControl->LastCall("Navigate2")->Arg("URL"), "BSTR:http://example.test/b");
+    EXPECT_EQ(NavigationOf(pFirst, *firstControl, pB->nID), "BSTR:http://example.test/b");
 }
 
 // In a window too narrow for every menu, the hidden ones open from the chevron: Favorites is built
