@@ -23,8 +23,11 @@ BOOL CFavoriteItemManager::Load(const CString& strFolder, BOOL bUseOrder)
     CString strRoot(strFolder);
     order.EnsureTrailingChar(strRoot, L'\\');
     ResetRoot(strRoot);
+    ++m_nGeneration;
     m_bAborted = 0;
     m_walkPath.clear();
+    m_nDepth = 0;
+    m_nListed = 0;
     // An empty path names no folder (made absolute it would be a drive's root).
     if (strFolder.IsEmpty()) return FALSE;
     ScanFolder(m_pRoot.get(), strRoot);
@@ -100,13 +103,22 @@ void CFavoriteItemManager::ScanFolder(CFavoriteItem* pParent, const CString& str
     const CIEFavOrder order;
     do {
         if (m_bAborted) break;
+        const bool bDirectory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (bDirectory && (::lstrcmpW(fd.cFileName, L".") == 0 || ::lstrcmpW(fd.cFileName, L"..") == 0)) continue;
+        // A link to a drive's root, or a tree far larger than anyone's favorites, ends the walk here.
+        if (m_nListed >= kMaxListedEntries) break;
+        ++m_nListed;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
         const CString strName(fd.cFileName);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (::lstrcmpW(fd.cFileName, L".") == 0 || ::lstrcmpW(fd.cFileName, L"..") == 0) continue;
+        if (bDirectory) {
+            if (m_nDepth >= kMaxFolderDepth) continue;
             CString strPath = strFolder + strName;
             order.EnsureTrailingChar(strPath, L'\\');
-            if (CFavoriteItem* pChild = AddFolder(pParent, strName, strPath)) ScanFolder(pChild, strPath);
+            if (CFavoriteItem* pChild = AddFolder(pParent, strName, strPath)) {
+                ++m_nDepth;
+                ScanFolder(pChild, strPath);
+                --m_nDepth;
+            }
         } else if (IsShortcutName(fd.cFileName)) {
             const CString strUrl = ReadShortcutUrl(strFolder + strName);
             if (!strUrl.IsEmpty() && pParent) pParent->AddChild(strName, strUrl, FAV_LINK);
@@ -131,9 +143,15 @@ CString CFavoriteItemManager::ReadShortcutUrl(const CString& strPath) const
                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hOpened == INVALID_HANDLE_VALUE) return CString();
     const CKernelHandle hFile(hOpened);
+    // A pipe or a device may never end, and a huge file is no shortcut: the menu would wait for them.
+    LARGE_INTEGER size{};
+    if (::GetFileType(hFile) != FILE_TYPE_DISK || !::GetFileSizeEx(hFile, &size) || size.QuadPart > kMaxShortcutBytes) {
+        return CString();
+    }
 
-    // One pass over the bytes, keeping only the line that may be the URL's:
-    // lines have no length limit, and reading stops at the end of that line.
+    // One pass over the bytes, keeping only the line that may be the URL's;
+    // reading stops at the end of that line, or at the size a shortcut can have
+    // (the file may have grown since its size was taken).
     static constexpr char kKey[] = "URL=";
     constexpr size_t kKeyLength = sizeof(kKey) - 1;
     size_t nMatched = 0;  // characters of the key seen at the start of this line
@@ -141,21 +159,26 @@ CString CFavoriteItemManager::ReadShortcutUrl(const CString& strPath) const
     bool bInUrl = false;
     std::wstring url;
     char buffer[4096];
-    for (;;) {
+    auto result = [&url] { return url.size() <= kMaxUrlLength ? CString(url) : CString(); };
+    for (LONGLONG cbTotal = 0; cbTotal <= kMaxShortcutBytes;) {
         DWORD cbRead = 0;
+        const DWORD cbWanted = static_cast<DWORD>(std::min<LONGLONG>(sizeof(buffer), kMaxShortcutBytes + 1 - cbTotal));
         // A read error is not the end of the file: the shortcut is left out.
-        if (!::ReadFile(hFile, buffer, sizeof(buffer), &cbRead, nullptr)) return CString();
-        if (cbRead == 0) break;
+        if (!::ReadFile(hFile, buffer, cbWanted, &cbRead, nullptr)) return CString();
+        if (cbRead == 0) return bInUrl ? result() : CString();
+        cbTotal += cbRead;
         for (DWORD i = 0; i < cbRead; ++i) {
             const char ch = buffer[i];
             if (bInUrl) {
                 if (ch == '\n') {
                     if (!url.empty() && url.back() == L'\r') url.pop_back();
-                    return CString(url);
+                    return result();
                 }
                 // The line is a string up to its first zero byte, as text reading gives it.
-                if (ch == '\0') return CString(url);
+                if (ch == '\0') return result();
                 url += static_cast<wchar_t>(static_cast<unsigned char>(ch));
+                // One character more than the longest URL, for the carriage return a line end may bring.
+                if (url.size() > kMaxUrlLength + 1) return CString();
             } else if (ch == '\n') {
                 nMatched = 0;
                 bSkipping = false;
@@ -168,5 +191,5 @@ CString CFavoriteItemManager::ReadShortcutUrl(const CString& strPath) const
             }
         }
     }
-    return bInUrl ? CString(url) : CString();
+    return CString();  // more than a shortcut can hold was read without reaching the URL's line end
 }

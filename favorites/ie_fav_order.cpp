@@ -32,23 +32,25 @@ bool IsFileSystemPath(LPCWSTR psz)
     return bDrive || (psz[0] == L'\\' && psz[1] == L'\\');
 }
 
-enum class ItemName { kFound, kNotReadable, kMalformed };
+constexpr size_t kFileEntryFixedPart = 14;  // count, type, unused byte, size, date, time, attributes
 
-// The long name of a lone file-entry item (0x31 folder, 0x32 file). Its
-// primary name is the 8.3 short name; the long name is in the 0xbeef0004
-// extension block that the item's last WORD points to, at an offset set by
-// the block's version. The platform's conversion of such a lone child item
-// cannot be relied on for it (Wine gives the long name only for version 3).
-ItemName ReadFileEntryLongName(const BYTE* pItem, size_t cbItem, CString& strName)
+enum class ItemName { kFound, kNoBlock, kNotReadable, kMalformed };
+
+// The long name of a lone file-entry item (0x31 folder, 0x32 file) from its
+// 0xbeef0004 extension block, which the item's last WORD points to; the name's
+// offset is set by the block's version. Items written before Windows XP have
+// no block: their last WORD is part of a name and points to no signature.
+// The platform's conversion of such a lone child item cannot be relied on for
+// the long name (Wine gives it only for version 3).
+ItemName ReadExtensionBlockName(const BYTE* pItem, size_t cbItem, CString& strName)
 {
-    constexpr size_t kFixedPart = 14;   // count, type, size, date, time, attributes
     constexpr size_t kBlockHeader = 8;  // size, version, signature
-    if (cbItem < kFixedPart + sizeof(WORD)) return ItemName::kMalformed;
+    if (cbItem < kFileEntryFixedPart + kBlockHeader + sizeof(WORD)) return ItemName::kNoBlock;
     const size_t offBlock = ReadWord(pItem + cbItem - sizeof(WORD));
-    if (offBlock < kFixedPart || offBlock > cbItem - kBlockHeader) return ItemName::kMalformed;
+    if (offBlock < kFileEntryFixedPart || offBlock > cbItem - kBlockHeader) return ItemName::kNoBlock;
+    if (ReadDword(pItem + offBlock + 4) != 0xbeef0004) return ItemName::kNoBlock;
     const size_t cbBlock = ReadWord(pItem + offBlock);
     if (cbBlock < kBlockHeader || cbBlock > cbItem - offBlock) return ItemName::kMalformed;
-    if (ReadDword(pItem + offBlock + 4) != 0xbeef0004) return ItemName::kNotReadable;
 
     size_t offName = 0;
     switch (ReadWord(pItem + offBlock + 2)) {
@@ -58,19 +60,45 @@ ItemName ReadFileEntryLongName(const BYTE* pItem, size_t cbItem, CString& strNam
     case 9: offName = 46; break;  // Windows 8 and later
     default: return ItemName::kNotReadable;
     }
-    const BYTE* pBlockEnd = pItem + offBlock + cbBlock;
-    const BYTE* pName = pItem + offBlock + offName;
     if (offName >= cbBlock) return ItemName::kMalformed;
+    const BYTE* pBlockEnd = pItem + offBlock + cbBlock;
     std::wstring name;
-    for (const BYTE* p = pName; pBlockEnd - p >= 2; p += 2) {
+    for (const BYTE* p = pItem + offBlock + offName; pBlockEnd - p >= 2; p += 2) {
         const wchar_t ch = ReadWord(p);
         if (ch == L'\0') {
-            strName = CString(name);
+            strName = CString(name.c_str());
             return ItemName::kFound;
         }
         name += ch;
     }
     return ItemName::kMalformed;  // no terminator inside the block
+}
+
+// The primary name of a file-entry item, in the ANSI code page: the long name
+// in items written before Windows XP, the 8.3 name after. False when it does
+// not end inside the item.
+bool ReadPrimaryName(const BYTE* pItem, size_t cbItem, CString& strName)
+{
+    if (cbItem <= kFileEntryFixedPart) return false;
+    const auto* pName = reinterpret_cast<const char*>(pItem + kFileEntryFixedPart);
+    const auto* pEnd = static_cast<const char*>(std::memchr(pName, 0, cbItem - kFileEntryFixedPart));
+    if (!pEnd) return false;
+    const int cbName = static_cast<int>(pEnd - pName);
+    if (cbName == 0) return true;
+    const int cchName = ::MultiByteToWideChar(CP_ACP, 0, pName, cbName, nullptr, 0);
+    if (cchName <= 0) return false;
+    std::wstring name(static_cast<size_t>(cchName), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, pName, cbName, name.data(), cchName);
+    strName = CString(name.c_str());
+    return true;
+}
+
+// The platform's name for an ID list: the last component of its file-system path.
+CString PlatformName(const CIEFavOrder& order, const BYTE* pList)
+{
+    const CItemIDList list(CopyIDList(reinterpret_cast<LPCITEMIDLIST>(pList)));
+    const CString strPath = list.GetPath();
+    return IsFileSystemPath(strPath) ? order.GetFileName(strPath) : CString();
 }
 
 }  // namespace
@@ -129,17 +157,26 @@ void CIEFavOrder::ReadMenuOrderRecord(CFavOrderMap& map, const BYTE* pRecord, si
             ++nItems;
         }
 
+        // Faults inside the one item name nothing; the walk goes on with the next entry.
         CString strName;
-        ItemName result = ItemName::kNotReadable;
         const BYTE nType = nItems == 1 && ReadWord(pList) > 2 ? pList[2] : 0;
         if (nType == 0x31 || nType == 0x32) {
-            result = ReadFileEntryLongName(pList, ReadWord(pList), strName);
-            if (result == ItemName::kMalformed) return;
-        }
-        if (result == ItemName::kNotReadable && nItems > 0) {
-            const CItemIDList list(CopyIDList(reinterpret_cast<LPCITEMIDLIST>(pList)));
-            const CString strPath = list.GetPath();
-            if (IsFileSystemPath(strPath)) strName = GetFileName(strPath);
+            const size_t cbItem = ReadWord(pList);
+            switch (ReadExtensionBlockName(pList, cbItem, strName)) {
+            case ItemName::kFound:
+            case ItemName::kMalformed:
+                break;
+            case ItemName::kNoBlock:
+                ReadPrimaryName(pList, cbItem, strName);
+                break;
+            case ItemName::kNotReadable:
+                // A block of a later layout: the platform may know it; the 8.3 name still keeps the entry's place.
+                strName = PlatformName(*this, pList);
+                if (strName.IsEmpty()) ReadPrimaryName(pList, cbItem, strName);
+                break;
+            }
+        } else if (nItems > 0) {
+            strName = PlatformName(*this, pList);
         }
         if (!strName.IsEmpty()) map.SetAt(strName, ReadDword(pEntry + 4));
         pos += cbEntry;

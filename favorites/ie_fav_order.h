@@ -19,7 +19,9 @@ public:
     // name can be worked out. Any failure only leaves fewer or no entries.
     void ReadMenuOrder(CFavOrderMap& map, const CString& strFolderPath) const;
     // The same for a record already fetched. Reads nothing outside the cbRecord
-    // bytes; a malformed entry ends the walk with the entries read before it.
+    // bytes. A length that runs outside its entry or the record ends the walk
+    // with the entries read before it; an entry whose item is damaged inside
+    // is left out, and the walk goes on.
     void ReadMenuOrderRecord(CFavOrderMap& map, const BYTE* pRecord, size_t cbRecord) const;
 
     // Appends ch unless the string already ends with it.

@@ -90,4 +90,8 @@ private:
     // BreakMenuColumns for a menu of nCount items (those after them are left alone) and a known item height.
     static void BreakMenuColumnsAt(HMENU hMenu, int nCount, int nCountAdjust, int nItemHeight);
     void AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode, int nItemHeight);
+    // Whether a menu, or one below it, holds a favorites entry or the item of an empty favorites folder.
+    static bool MenuHoldsFavorites(HMENU hMenu, const CString& strEmpty, int nDepth);
+
+    UINT m_nFavoritesGeneration = 0;  // the favorites tree's load that this window's Favorites menu was last built from
 };

@@ -55,6 +55,8 @@ void CBrowserFrame::FillFavoritesPopup(CMFCPopupMenuBar* pBar)
     ::AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
     BuildFavoritesPopup(hMenu);
     pBar->ImportFromMenu(hMenu);
+    // The commands of this menu are numbers into this tree; a later load gives them to other entries.
+    m_nFavoritesGeneration = theApp.m_favorites.GetGeneration();
 }
 
 void CBrowserFrame::LoadFavoritesOnce()
@@ -126,14 +128,19 @@ void CBrowserFrame::AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode,
 
 void CBrowserFrame::OnFavorite(UINT nID)
 {
+    // A command from a menu built before another window reloaded the tree would open another entry.
+    if (m_nFavoritesGeneration != theApp.m_favorites.GetGeneration()) return;
     INT_PTR nIndex = static_cast<INT_PTR>(nID) - ID_FAVORITE_FIRST;
     if (nIndex < 0) nIndex = 0;
     const CFavoriteItem* pItem = theApp.m_favorites.GetItem(nIndex);
     if (!pItem || pItem->m_strTarget.IsEmpty()) return;
-    if (pItem->m_nKind == FAV_LINK) {
-        m_wndView.Navigate(pItem->m_strTarget);
-    } else if (pItem->m_nKind == FAV_FILE) {
-        ::ShellExecuteW(nullptr, nullptr, pItem->m_strTarget, nullptr, nullptr, SW_SHOW);
+    // Copied first: ShellExecute may run a message loop in which another window reloads the tree.
+    const CString strTarget = pItem->m_strTarget;
+    const BYTE nKind = pItem->m_nKind;
+    if (nKind == FAV_LINK) {
+        m_wndView.Navigate(strTarget);
+    } else if (nKind == FAV_FILE) {
+        ::ShellExecuteW(nullptr, nullptr, strTarget, nullptr, nullptr, SW_SHOW);
     }
 }
 
@@ -162,21 +169,27 @@ BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenu
 BOOL CBrowserFrame::IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, BOOL bNested) const
 {
     if (!pButton) return FALSE;
-    if (pButton->m_nID != static_cast<UINT>(-1)) {
-        if (!bNested) return FALSE;
-        CString strEmpty;
-        strEmpty.LoadString(IDS_FAVORITES_EMPTY);
-        return pButton->m_strText == strEmpty;
-    }
-    HMENU hMenu = pButton->m_hMenu;
-    int nCount = hMenu ? ::GetMenuItemCount(hMenu) : 0;
+    CString strEmpty;
+    strEmpty.LoadString(IDS_FAVORITES_EMPTY);
+    if (pButton->m_nID != static_cast<UINT>(-1)) return bNested && pButton->m_strText == strEmpty;
+    return MenuHoldsFavorites(pButton->GetSubMenu(), strEmpty, 0);
+}
+
+bool CBrowserFrame::MenuHoldsFavorites(HMENU hMenu, const CString& strEmpty, int nDepth)
+{
+    // Read where the menu is, level by level: drawn at every hover, it is never copied.
+    constexpr int kMaxDepth = 64;
+    const int nCount = hMenu && nDepth < kMaxDepth ? ::GetMenuItemCount(hMenu) : 0;
     for (int i = 0; i < nCount; ++i) {
-        UINT nID = ::GetMenuItemID(hMenu, i);
-        if (IsFavoriteCommand(nID)) return TRUE;
+        if (HMENU hSubMenu = ::GetSubMenu(hMenu, i)) {
+            if (MenuHoldsFavorites(hSubMenu, strEmpty, nDepth + 1)) return true;
+            continue;
+        }
+        const UINT nID = ::GetMenuItemID(hMenu, i);
+        if (IsFavoriteCommand(nID)) return true;
         wchar_t szText[512] = {};
         ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, 511, MF_BYPOSITION);
-        CMFCToolBarMenuButton item(nID, ::GetSubMenu(hMenu, i), -1, szText);
-        if (IsFavoritesMenuButton(&item, TRUE)) return TRUE;
+        if (CString(szText) == strEmpty) return true;
     }
-    return FALSE;
+    return false;
 }

@@ -207,6 +207,8 @@ void CFrameWndEx::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
 void CFrameWndEx::OnInitMenuPopup(HMENU hPopupMenu, UINT /*nIndex*/, BOOL bSysMenu)
 {
     if (bSysMenu) return;
+    // A menu opened from the menu bar's chevron starts from the bar's template and meets the popup hook.
+    if (m_pMenuBar) m_pMenuBar->PrepareChevronSubMenu(hPopupMenu);
     int nCount = ::GetMenuItemCount(hPopupMenu);
     for (int i = 0; i < nCount; ++i) {
         CCmdUI state;
@@ -294,7 +296,9 @@ LRESULT CFrameWndEx::OnDrawItem(WPARAM wParam, LPARAM lParam)
         }
     }
     int iImage = hSubMenu ? -1 : CMFCToolBar::GetCmdImage(pDraw->itemID);
-    CMFCToolBarMenuButton button(hSubMenu ? static_cast<UINT>(-1) : pDraw->itemID, hSubMenu, iImage, szText);
+    // Drawn at every hover: the sub-menu is read in place, never copied.
+    const CMFCToolBarMenuButton button = CMFCToolBarMenuButton::ForMenuItem(
+        hSubMenu ? static_cast<UINT>(-1) : pDraw->itemID, hSubMenu, iImage, szText);
     CDC dc;
     dc.m_hDC = pDraw->hDC;
     if (!OnDrawMenuImage(&dc, &button, pDraw->rcItem) && iImage >= 0) {

@@ -4,6 +4,7 @@
 #include "mfc_popup_menu.h"
 
 #include <algorithm>
+#include <utility>
 
 CFontHandle CMFCMenuBar::s_menuFont;
 
@@ -49,6 +50,28 @@ public:
 private:
     HWND m_hWndBar;
     int m_nIndex;
+};
+
+// While the chevron's popup is open: the bar knows it and the template's menu behind each of its items.
+class CChevronScope {
+public:
+    CChevronScope(HMENU& hOpen, std::vector<int>& openSources, HMENU hPopup, std::vector<int> sources)
+        : m_hOpen(hOpen), m_openSources(openSources)
+    {
+        m_hOpen = hPopup;
+        m_openSources = std::move(sources);
+    }
+    ~CChevronScope()
+    {
+        m_hOpen = nullptr;
+        m_openSources.clear();
+    }
+    CChevronScope(const CChevronScope&) = delete;
+    CChevronScope& operator=(const CChevronScope&) = delete;
+
+private:
+    HMENU& m_hOpen;
+    std::vector<int>& m_openSources;
 };
 
 int HighlightedItem(HMENU hMenu)
@@ -208,6 +231,7 @@ void CMFCMenuBar::TrackChevronPopup()
     if (!pFrame || !m_hMenu) return;
     CMenuHandle popup(::CreatePopupMenu());
     if (!popup) return;
+    std::vector<int> sources;
     int nCount = ::GetMenuItemCount(m_hMenu);
     for (int i = 0; i < nCount; ++i) {
         if (!IsButtonHidden(i)) continue;
@@ -216,6 +240,7 @@ void CMFCMenuBar::TrackChevronPopup()
         CMenuHandle sub(CopyMenu(::GetSubMenu(m_hMenu, i)));
         if (sub && ::AppendMenuW(popup, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Get()), szText)) {
             sub.Detach();  // the popup holds it now
+            sources.push_back(i);
         }
     }
     if (::GetMenuItemCount(popup) <= 0) return;
@@ -224,9 +249,30 @@ void CMFCMenuBar::TrackChevronPopup()
     RECT rect = GetChevronRect();
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     TPMPARAMS params{sizeof(params), rect};
-    UINT nCmd = static_cast<UINT>(::TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
-                                                     rect.left, rect.bottom, pFrame->m_hWnd, &params));
+    UINT nCmd = 0;
+    {
+        // Its menus open as the popup's sub-menus: the frame hands each to PrepareChevronSubMenu.
+        CChevronScope chevron(m_hChevronPopup, m_chevronSources, popup, std::move(sources));
+        nCmd = static_cast<UINT>(::TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
+                                                    rect.left, rect.bottom, pFrame->m_hWnd, &params));
+    }
     if (nCmd) pFrame->PostMessage(WM_COMMAND, MAKEWPARAM(nCmd, 0), 0);
+}
+
+bool CMFCMenuBar::PrepareChevronSubMenu(HMENU hSubMenu)
+{
+    if (!m_hChevronPopup || !hSubMenu || !m_hMenu) return false;
+    const int nCount = ::GetMenuItemCount(m_hChevronPopup);
+    for (int i = 0; i < nCount && static_cast<size_t>(i) < m_chevronSources.size(); ++i) {
+        if (::GetSubMenu(m_hChevronPopup, i) != hSubMenu) continue;
+        // Opened again within one chevron popup, the menu still starts from the template.
+        CMFCPopupMenu popup(hSubMenu);
+        popup.GetMenuBar()->ImportFromMenu(::GetSubMenu(m_hMenu, m_chevronSources[static_cast<size_t>(i)]));
+        // The popup is already on its way: the hook's answer cannot keep it closed.
+        if (auto* pFrame = dynamic_cast<CFrameWndEx*>(GetTopLevelParent())) pFrame->OnShowPopupMenu(&popup);
+        return true;
+    }
+    return false;
 }
 
 int CMFCMenuBar::FindMnemonic(wchar_t chKey) const
@@ -281,7 +327,10 @@ void CMFCMenuBar::TrackPopup(int nIndex, bool bFromKeyboard)
             TrackChevronPopup();
             break;
         }
-        HMENU hPopup = m_hMenu ? ::GetSubMenu(m_hMenu, nIndex) : nullptr;
+        HMENU hTemplate = m_hMenu ? ::GetSubMenu(m_hMenu, nIndex) : nullptr;
+        if (!hTemplate) break;
+        // Every opening starts from the template, whatever the popup hook made of the last one.
+        CMenuHandle hPopup(CopyMenu(hTemplate));
         if (!hPopup) break;
         CMFCPopupMenu popup(hPopup);
         if (!pFrame->OnShowPopupMenu(&popup)) break;

@@ -24,6 +24,11 @@ public:
     static void SetMenuFont(const LOGFONTW* lpLogFont, BOOL bHorz = TRUE);
     HMENU GetHMenu() const { return m_hMenu; }
 
+    // Called by the frame for every popup about to open: a menu of the chevron's popup is set back to
+    // the template's items and offered to the frame's popup hook, as a menu opened from the bar is.
+    // False when the popup is no menu of the chevron's.
+    bool PrepareChevronSubMenu(HMENU hSubMenu);
+
     // Keyboard access from the frame's WM_SYSCOMMAND SC_KEYMENU: 0 for Alt alone, else the mnemonic.
     void OnMenuKey(wchar_t chKey);
     bool HasMnemonic(wchar_t chKey) const { return FindMnemonic(chKey) >= 0; }
@@ -35,7 +40,8 @@ public:
     SIZE CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
 
 protected:
-    // Opens the popup of button nIndex under it; a hidden button's popup opens from the chevron.
+    // Opens the popup of button nIndex under it, made afresh from the template (the frame's menu)
+    // at every opening; a hidden button's popup opens from the chevron.
     void TrackPopup(int nIndex, bool bFromKeyboard);
     // Opens a popup of the hidden popups under the chevron and carries out the chosen command.
     void TrackChevronPopup();
@@ -58,5 +64,7 @@ private:
     HWND m_hWndFocusBefore = nullptr;   // focus to restore when keyboard mode ends
     bool m_bKeyboardMode = false;
     int m_nSwitchTo = -1;               // popup to open next when the open one was left sideways
+    HMENU m_hChevronPopup = nullptr;    // the chevron's popup while it is open; not owned
+    std::vector<int> m_chevronSources;  // for each of its items, the template's menu it shows
     static CFontHandle s_menuFont;      // for the life of the process
 };

@@ -55,6 +55,14 @@ CMFCToolBarMenuButton::CMFCToolBarMenuButton(UINT uiID, HMENU hMenu, int iImage,
 CMFCToolBarMenuButton::CMFCToolBarMenuButton(const CMFCToolBarMenuButton& other)
     : CMFCToolBarMenuButton(other.m_nID, other.m_hMenu, other.m_iImage, other.m_strText)
 {
+    m_hItemSubMenu = other.m_hItemSubMenu;
+}
+
+CMFCToolBarMenuButton CMFCToolBarMenuButton::ForMenuItem(UINT uiID, HMENU hSubMenu, int iImage, LPCWSTR lpszText)
+{
+    CMFCToolBarMenuButton button(uiID, nullptr, iImage, lpszText);
+    button.m_hItemSubMenu = hSubMenu;
+    return button;
 }
 
 CMFCToolBarMenuButton::~CMFCToolBarMenuButton() = default;

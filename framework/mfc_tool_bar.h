@@ -36,10 +36,19 @@ public:
     CMFCToolBarMenuButton(const CMFCToolBarMenuButton& other);
     CMFCToolBarMenuButton& operator=(const CMFCToolBarMenuButton&) = delete;
 
+    // A button standing for a menu item while it is drawn: it reads the item's
+    // sub-menu where it is, without a copy, and lives no longer than the drawing.
+    static CMFCToolBarMenuButton ForMenuItem(UINT uiID, HMENU hSubMenu, int iImage, LPCWSTR lpszText);
+    // The drop-down's items: the button's own copy, or the drawn item's sub-menu; null for a plain item.
+    HMENU GetSubMenu() const { return m_hMenu ? m_hMenu.Get() : m_hItemSubMenu; }
+
     UINT m_nID;
     int m_iImage;
     CString m_strText;
     CMenuHandle m_hMenu;  // own copy of the drop-down's items; empty for a plain item
+
+private:
+    HMENU m_hItemSubMenu = nullptr;  // the drawn item's sub-menu; not owned
 };
 
 // A toolbar on the common toolbar control, with images from bitmap

@@ -7,6 +7,8 @@
 #include "favorites/test_favorites_folder.h"
 #include "res/resource.h"
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,6 +173,125 @@ TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOut
         EXPECT_STREQ(szText, L"Things to read on the intranet");
         ::PostMessageW(hEditor, WM_CLOSE, 0, 0);
         EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hEditor); }, 10000));
+    }
+
+    ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(tarnwick.WaitForExit(), 0);
+}
+
+
+// The window of the process other than hKnown.
+HWND OtherWindow(const TarnwickProcess& tarnwick, HWND hKnown)
+{
+    for (HWND hWnd : tarnwick.BrowserWindows()) {
+        if (hWnd != hKnown) return hWnd;
+    }
+    return nullptr;
+}
+
+// By keys alone: Favorites in the window (Alt+A), this test's folder (Down, Right), the moves given
+// inside it, then Enter. Empty when all went as a user sees it, else what did not.
+std::string ChooseInTestFolder(HWND hFrame, const std::vector<WORD>& moves)
+{
+    if (!BringToFront(hFrame)) return "the window did not come to the front";
+    PressWith(VK_MENU, 'A');
+    if (!TarnwickProcess::WaitFor([] { return VisiblePopups() == 1; }, 10000)) return "Favorites did not open";
+    PressKey(VK_DOWN);
+    PressKey(VK_RIGHT);
+    if (!TarnwickProcess::WaitFor([] { return VisiblePopups() == 2; }, 5000)) return "the folder did not open";
+    for (WORD vk : moves) PressKey(vk);
+    PressKey(VK_RETURN);
+    if (!TarnwickProcess::WaitFor([] { return VisiblePopups() == 0; }, 5000)) return "the menu stayed open";
+    return {};
+}
+
+// Favorites > Refresh Favorites by keys: the keyboard opening lights the first item.
+bool RefreshFavorites(HWND hFrame)
+{
+    if (!BringToFront(hFrame)) return false;
+    PressWith(VK_MENU, 'A');
+    if (!TarnwickProcess::WaitFor([] { return VisiblePopups() == 1; }, 10000)) return false;
+    PressKey(VK_RETURN);
+    return TarnwickProcess::WaitFor([] { return VisiblePopups() == 0; }, 5000);
+}
+
+// A day of use in two windows: favorites added and removed between openings, Refresh Favorites in
+// one window; every later opening in either window shows the folder as it is, and its entries open
+// what they show. Up from the first entry wraps round to the last: it tells what the menu ends with.
+TEST(FavoritesMenuEndToEnd, EveryOpeningInEveryWindowShowsTheFolderAsRefreshedAndOpensWhatItShows)
+{
+    CTestFavoritesFolder folder;
+    ASSERT_EQ(FavoritesRootNames().size(), 1u) << "the favorites folder holds more than this test's folder";
+    LoopbackListener listener;
+    auto urlOf = [&](const char* pszPath) { return "http://127.0.0.1:" + std::to_string(listener.port()) + pszPath; };
+    folder.AddShortcut(L"A Site.url", urlOf("/a"));
+    folder.AddShortcut(L"B Site.url", urlOf("/b"));
+    // The stored order, as the platform keeps it when favorites are added or removed.
+    folder.StoreOrder(L"", OrderRecord({Entry(8, 0, "ASITE~1.URL", L"A Site.url"), Entry(8, 1, "BSITE~1.URL", L"B Site.url")}));
+
+    TarnwickProcess tarnwick(L"about:blank");
+    ASSERT_TRUE(tarnwick.WaitForBrowserWindows(1));
+    const HWND hFirst = tarnwick.BrowserWindows()[0];
+    ASSERT_TRUE(BringToFront(hFirst));
+    PressWith(VK_CONTROL, 'N');
+    ASSERT_TRUE(tarnwick.WaitForBrowserWindows(2));
+    const HWND hSecond = OtherWindow(tarnwick, hFirst);
+    ASSERT_NE(hSecond, nullptr);
+
+    ASSERT_EQ("", ChooseInTestFolder(hFirst, {VK_UP}));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /b HTTP/1.1") << "the first opening ends with B";
+
+    folder.AddShortcut(L"C New.url", urlOf("/c"));
+    folder.StoreOrder(L"", OrderRecord({Entry(8, 0, "ASITE~1.URL", L"A Site.url"), Entry(8, 1, "BSITE~1.URL", L"B Site.url"),
+                                        Entry(8, 2, "CNEW~1.URL", L"C New.url")}));
+    ASSERT_TRUE(RefreshFavorites(hSecond));
+    ASSERT_EQ("", ChooseInTestFolder(hFirst, {VK_UP}));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /c HTTP/1.1") << "the other window's next opening ends with C";
+    ASSERT_EQ("", ChooseInTestFolder(hSecond, {VK_DOWN}));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /b HTTP/1.1") << "B is still second";
+
+    ::DeleteFileW(folder.PathOf(L"B Site.url").c_str());
+    folder.StoreOrder(L"", OrderRecord({Entry(8, 0, "ASITE~1.URL", L"A Site.url"), Entry(8, 1, "CNEW~1.URL", L"C New.url")}));
+    ASSERT_TRUE(RefreshFavorites(hFirst));
+    ASSERT_EQ("", ChooseInTestFolder(hSecond, {VK_DOWN}));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /c HTTP/1.1") << "B gone, C follows A";
+    ASSERT_EQ("", ChooseInTestFolder(hFirst, {VK_UP, VK_UP}));
+    EXPECT_EQ(listener.FirstRequestLine(15), "GET /a HTTP/1.1") << "two entries: up twice comes back to A";
+
+    for (HWND hFrame : {hFirst, hSecond}) ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(tarnwick.WaitForExit(), 0);
+}
+
+// In a window too narrow for every menu, Alt+A opens the chevron's popup, and its Favorites holds the
+// favorites as the bar's would.
+TEST(FavoritesMenuEndToEnd, FavoritesThroughTheChevronOfANarrowWindow)
+{
+    CTestFavoritesFolder folder;
+    ASSERT_EQ(FavoritesRootNames().size(), 1u) << "the favorites folder holds more than this test's folder";
+    LoopbackListener listener;
+    folder.AddShortcut(L"Only.url", "http://127.0.0.1:" + std::to_string(listener.port()) + "/only");
+
+    TarnwickProcess tarnwick(L"about:blank");
+    ASSERT_TRUE(tarnwick.WaitForBrowserWindows(1));
+    const HWND hFrame = tarnwick.BrowserWindows()[0];
+    ::SetWindowPos(hFrame, nullptr, 0, 0, 150, 400, SWP_NOMOVE | SWP_NOZORDER);
+    HWND hMenuBar = ::GetDlgItem(::GetDlgItem(hFrame, AFX_IDW_REBAR), AFX_IDW_MENUBAR);
+    ASSERT_NE(hMenuBar, nullptr);
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return ::SendMessageW(hMenuBar, TB_ISBUTTONHIDDEN, 4, 0) != 0; }, 5000))
+        << "Favorites still on the bar";
+
+    for (int nOpening = 0; nOpening < 2; ++nOpening) {
+        ASSERT_TRUE(BringToFront(hFrame));
+        PressWith(VK_MENU, 'A');
+        ASSERT_TRUE(TarnwickProcess::WaitFor([] { return VisiblePopups() == 1; }, 10000)) << "the chevron's popup";
+        PressKey('A');  // F&avorites in it
+        ASSERT_TRUE(TarnwickProcess::WaitFor([] { return VisiblePopups() == 2; }, 5000)) << "Favorites";
+        PressKey(VK_DOWN);
+        PressKey(VK_RIGHT);
+        ASSERT_TRUE(TarnwickProcess::WaitFor([] { return VisiblePopups() == 3; }, 5000)) << "this test's folder";
+        PressKey(VK_RETURN);
+        EXPECT_EQ(listener.FirstRequestLine(15), "GET /only HTTP/1.1") << "opening " << nOpening;
+        EXPECT_TRUE(TarnwickProcess::WaitFor([] { return VisiblePopups() == 0; }, 5000));
     }
 
     ::PostMessageW(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);

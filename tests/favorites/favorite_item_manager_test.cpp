@@ -175,20 +175,57 @@ TEST_F(FavoriteItemManagerTest, RecordWithOneEntryTooManyOrTooFewIsNotApplied)
     EXPECT_EQ(pTooFew->GetChildCount(), 3);
 }
 
+// The names of a folder's entries in the order the folder listing gives them.
+std::vector<std::wstring> ListingOrder(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    const HANDLE hFind = ::FindFirstFileW((folder + L"*.*").c_str(), &fd);
+    if (hFind == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (fd.cFileName[0] != L'.') names.push_back(fd.cFileName);
+    } while (::FindNextFileW(hFind, &fd));
+    ::FindClose(hFind);
+    return names;
+}
+
 TEST_F(FavoriteItemManagerTest, DuplicatePositionsAndUnknownNamesGoToTheEnd)
 {
     m_folder.AddShortcut(L"a.url", "http://example.com/a");
     m_folder.AddShortcut(L"b.url", "http://example.com/b");
     m_folder.AddShortcut(L"c.url", "http://example.com/c");
-    m_folder.StoreOrder(L"", OrderRecord({Entry(1, "A.URL", L"a.url"), Entry(1, "B.URL", L"b.url"),
-                                          Entry(0, "OTHER.URL", L"other.url")}));
+    // The record is made for the order the listing gives: x, y, z.
+    const std::vector<std::wstring> listed = ListingOrder(m_folder.Path());
+    ASSERT_EQ(listed.size(), 3u);
+    const std::wstring& x = listed[0];
+    const std::wstring& y = listed[1];
+    const std::wstring& z = listed[2];
+    // y and z both claim position 1, x is not named; the record still names three entries.
+    m_folder.StoreOrder(L"", OrderRecord({Entry(1, "Z.URL", z), Entry(1, "Y.URL", y), Entry(0, "OTHER.URL", L"other.url")}));
     ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), TRUE));
-    const CFavoriteItem* pRoot = m_manager.m_pRoot.get();
-    ASSERT_EQ(pRoot->GetChildCount(), 3);
-    // Only the listing order decides which of a and b takes position 1; the other and c follow it.
-    const std::wstring first = pRoot->GetChild(0)->m_strName.GetString();
-    EXPECT_TRUE(first == L"a.url" || first == L"b.url") << testing::PrintToString(first);
-    EXPECT_NE(pRoot->GetChild(1)->m_strName, first.c_str());
+    // y, met before z, takes the position; x (unknown) and z (position taken) follow in listing order.
+    EXPECT_EQ(Outline(m_manager.m_pRoot.get()), y + L" " + x + L" " + z);
+}
+
+// Records written before Windows XP, without extension blocks, order their folders as well.
+TEST_F(FavoriteItemManagerTest, OlderLayoutRecordGivesTheStoredOrder)
+{
+    m_folder.AddShortcut(L"Alpha.url", "http://example.com/a");
+    m_folder.AddShortcut(L"Beta site.url", "http://example.com/b");
+    m_folder.AddFolder(L"Sub folder");
+    m_folder.AddShortcut(L"Sub folder\\Inner one.url", "http://example.com/i");
+    m_folder.AddShortcut(L"Sub folder\\Inner two.url", "http://example.com/j");
+    m_folder.StoreOrder(L"", OrderRecord({
+                                 OrderEntry(2, IdList({OlderFileEntryItem(L"Alpha.url", "ALPHA.URL")}), 5),
+                                 OrderEntry(0, IdList({OlderFileEntryItem(L"Beta site.url", "BETASI~1.URL")}), 5),
+                                 OrderEntry(1, IdList({OlderFileEntryItem(L"Sub folder", "SUBFOL~1", true)}), 0xD),
+                             }));
+    m_folder.StoreOrder(L"Sub folder", OrderRecord({
+                                           OrderEntry(1, IdList({OlderFileEntryItem(L"Inner one.url", "INNERO~1.URL")}), 5),
+                                           OrderEntry(0, IdList({OlderFileEntryItem(L"Inner two.url", "INNERT~1.URL")}), 5),
+                                       }));
+    ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), TRUE));
+    EXPECT_EQ(Outline(m_manager.m_pRoot.get()), L"Beta site.url Sub folder/[Inner two.url Inner one.url] Alpha.url");
 }
 
 TEST_F(FavoriteItemManagerTest, MissingFolderAbortsTheLoad)
@@ -363,6 +400,73 @@ TEST_F(FavoriteItemManagerTest, TreeAsUsersHaveIt)
         EXPECT_TRUE(bKnown) << testing::PrintToString(std::wstring(pItem->m_strName));
     }
     EXPECT_EQ(nLinks, 9);
+}
+
+
+// Names of shortcuts given to what is no shortcut: a pipe whose writer holds it open and never writes,
+// a device without end, a file far larger than any shortcut. They are left out, and the load does not
+// wait for them: it is over while the pipe's writer is still there.
+TEST_F(FavoriteItemManagerTest, ShortcutsThatAreNoRegularFileOrTooLargeAreLeftOutAtOnce)
+{
+    m_folder.AddShortcut(L"a.url", "http://example.com/a");
+    m_folder.AddShortcut(L"z.url", "http://example.com/z");
+    m_folder.AddFile(L"huge.url", "[InternetShortcut]\r\nURL=http://example.com/huge\r\n" + std::string(70000, ';'));
+    m_folder.AddSymbolicLink(L"endless.url", "/dev/zero");
+    const std::wstring mark = m_folder.PathOf(L"writer gone");
+    const std::string command = "mkfifo '" + m_folder.UnixPath(L"pipe.url") + "' && exec 3<>'" +
+                                m_folder.UnixPath(L"pipe.url") + "' && sleep 20 && touch '" + m_folder.UnixPath(L"writer gone") + "' 2>/dev/null";
+    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"",
+                               &IsListed, m_folder.PathOf(L"pipe.url")));
+
+    ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), TRUE));
+    EXPECT_FALSE(IsListed(mark)) << "the load waited for the pipe's writer";
+    const CFavoriteItem* pRoot = m_manager.m_pRoot.get();
+    EXPECT_EQ(pRoot->GetChildCount(), 2) << testing::PrintToString(Outline(pRoot));
+    EXPECT_NE(Child(pRoot, L"a.url"), nullptr);
+    EXPECT_NE(Child(pRoot, L"z.url"), nullptr);
+}
+
+// A link to a drive's root or a tree deeper than anyone's favorites cannot hold the menu up: the walk
+// goes so many folders down and lists so many entries, and what lies beyond is left out.
+TEST_F(FavoriteItemManagerTest, TheWalkIsBoundedInDepthAndInEntries)
+{
+    constexpr int kChain = CFavoriteItemManager::kMaxFolderDepth + 6;
+    std::string chain = m_folder.UnixPath(L"deep");
+    std::wstring deepest = L"deep";
+    for (int i = 0; i < kChain; ++i) {
+        chain += "/d";
+        deepest += L"\\d";
+    }
+    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\mkdir -p \"" + std::wstring(chain.begin(), chain.end()) + L"\"", &IsListed,
+                               m_folder.PathOf(deepest)));
+
+    ASSERT_TRUE(m_manager.Load(m_folder.Path().c_str(), FALSE));
+    // The root's own entries are the first level down.
+    int nLevels = 0;
+    for (const CFavoriteItem* pNode = Child(m_manager.m_pRoot.get(), L"deep"); pNode; pNode = Child(pNode, L"d")) ++nLevels;
+    EXPECT_EQ(nLevels, CFavoriteItemManager::kMaxFolderDepth);
+
+    // One folder of 100 files, and 130 links to it: 13,231 entries to list.
+    CTestFavoritesFolder wide;
+    wide.AddFolder(L"X");
+    for (int i = 0; i < 100; ++i) wide.AddFile(L"X\\f" + std::to_wstring(i) + L".txt", "");
+    const std::string links = "cd '" + wide.UnixPath(L"") + "' && for i in $(seq 130); do ln -s X l$i; done";
+    ASSERT_TRUE(RunHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(links.begin(), links.end()) + L"\"", &IsListed,
+                               wide.PathOf(L"l130")));
+    ASSERT_TRUE(m_manager.Load(wide.Path().c_str(), FALSE));
+    EXPECT_NE(m_manager.GetItem(CFavoriteItemManager::kMaxListedEntries), nullptr);
+    EXPECT_EQ(m_manager.GetItem(CFavoriteItemManager::kMaxListedEntries + 1), nullptr);
+}
+
+// Every load is another tree: menus built from an earlier one can tell.
+TEST_F(FavoriteItemManagerTest, EveryLoadHasAGenerationOfItsOwn)
+{
+    const UINT nBefore = m_manager.GetGeneration();
+    m_manager.Load(m_folder.Path().c_str(), TRUE);
+    const UINT nFirst = m_manager.GetGeneration();
+    m_manager.Load(m_folder.PathOf(L"Missing").c_str(), TRUE);
+    EXPECT_NE(nFirst, nBefore);
+    EXPECT_NE(m_manager.GetGeneration(), nFirst);
 }
 
 }  // namespace

@@ -4,12 +4,16 @@
 // favorites load against a floor measured in the same run: a plain loop that
 // lists the same folders and reads every shortcut up to its URL line; and the
 // build of the Favorites popup from the loaded tree, with and without its copy
-// into the opening popup. Prints each run and the medians; removes what it made.
+// into the opening popup; then the Favorites menu opened as the user opens it,
+// by the menu bar of a real browser window, and the images of its folders drawn
+// as the menu asks for them when the pointer crosses them. Prints each run and
+// the medians; removes what it made.
 #include "app/tarnwick_app.h"
 #include "favorites/favorite_item_manager.h"
 #include "favorites/ie_fav_order.h"
 #include "favorites/order_record.h"
 #include "frame/browser_frame.h"
+#include "res/resource.h"
 
 #include <shlobj.h>
 
@@ -137,9 +141,137 @@ double Now()
 
 double Median(std::vector<double> values)
 {
+    if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// While a menu of the bench's window is open: what the hover phase measures, then the menu closed.
+struct OpenMenuVisit {
+    HWND hFrame = nullptr;
+    bool bHover = false;
+    int nItems = 0;                 // top-level items of the menu as it showed
+    std::vector<double> drawTimes;  // one per folder item drawn
+};
+OpenMenuVisit g_visit;
+HHOOK g_hIdleHook = nullptr;
+
+// The open popup menu of this thread.
+HMENU OpenPopupMenu()
+{
+    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
+         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
+        if (::IsWindowVisible(hWnd) && ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) {
+            return reinterpret_cast<HMENU>(::SendMessageW(hWnd, MN_GETHMENU, 0, 0));
+        }
+    }
+    return nullptr;
+}
+
+// Every folder item of the menu and of the menus below it, drawn as the menu has it drawn when hovered.
+void DrawFolderItems(HMENU hMenu, HDC hDC)
+{
+    for (int i = 0, nCount = ::GetMenuItemCount(hMenu); i < nCount; ++i) {
+        HMENU hSub = ::GetSubMenu(hMenu, i);
+        if (!hSub) continue;
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hSub));
+        draw.hwndItem = reinterpret_cast<HWND>(hMenu);
+        draw.hDC = hDC;
+        draw.rcItem = RECT{0, 0, 20, 20};
+        const double t0 = Now();
+        ::SendMessageW(g_visit.hFrame, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        g_visit.drawTimes.push_back(Now() - t0);
+        DrawFolderItems(hSub, hDC);
+    }
+}
+
+// The menu loop tells the owner once it is idle: the popup is shown and painted.
+LRESULT CALLBACK IdleHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const auto* pMsg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && pMsg->message == WM_ENTERIDLE && pMsg->wParam == MSGF_MENU) {
+        if (HMENU hMenu = OpenPopupMenu()) {
+            g_visit.nItems = ::GetMenuItemCount(hMenu);
+            if (g_visit.bHover) {
+                CMemDCHandle dc(::CreateCompatibleDC(nullptr));
+                CBitmapHandle bitmap(::CreateCompatibleBitmap(dc, 20, 20));
+                CSelectObject select(dc, bitmap);
+                DrawFolderItems(hMenu, dc);
+            }
+        }
+        ::EndMenu();
+    }
+    return ::CallNextHookEx(g_hIdleHook, nCode, wParam, lParam);
+}
+
+void PumpPendingMessages()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Opens the Favorites menu nRuns times (after one warm-up) by a click on its menu-bar button,
+// then nRuns times hovering over every folder in it; prints the medians.
+void TimeMenuOpenings(int nRuns)
+{
+    if (!AfxOleInit()) return;
+    AfxEnableControlContainer(&theApp.m_occManager);
+    CBitmap bitmap;
+    if (!theApp.m_imageList.GetSafeHandle() && bitmap.LoadBitmap(IDB_APP_IMAGES) &&
+        theApp.m_imageList.Create(16, 16, ILC_COLOR8 | ILC_MASK, 5, 1)) {
+        theApp.m_imageList.Add(&bitmap, RGB(255, 0, 255));
+    }
+    auto* pFrame = new CBrowserFrame;  // deletes itself with its window
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return;
+    const HWND hFrame = pFrame->m_hWnd;
+    pFrame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);  // wide enough for every menu on the bar
+    pFrame->ShowWindow(SW_SHOWNORMAL);
+    PumpPendingMessages();
+    g_visit.hFrame = hFrame;
+    g_hIdleHook = ::SetWindowsHookExW(WH_CALLWNDPROC, &IdleHook, nullptr, ::GetCurrentThreadId());
+
+    const int nFavorites = 3;  // F&avorites, the fourth menu
+    RECT rect{};
+    pFrame->m_wndMenuBar.GetItemRect(nFavorites, &rect);
+    const LPARAM lPoint = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    std::vector<double> openings, hovered;
+    double firstOpening = 0;
+    for (int run = 0; run <= 2 * nRuns; ++run) {
+        g_visit.bHover = run > nRuns;
+        g_visit.nItems = 0;
+        const size_t nDrawsBefore = g_visit.drawTimes.size();
+        const double t0 = Now();
+        pFrame->m_wndMenuBar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        const double tOpen = Now() - t0;
+        PumpPendingMessages();
+        if (run == 0) {
+            firstOpening = tOpen;
+            std::printf("first opening (the tree already loaded) %.1f ms, %d items at the top\n", tOpen, g_visit.nItems);
+        } else if (!g_visit.bHover) {
+            openings.push_back(tOpen);
+            std::printf("run %d: opening %.1f ms, %d items at the top\n", run, tOpen, g_visit.nItems);
+        } else {
+            hovered.push_back(tOpen);
+            const std::vector<double> draws(g_visit.drawTimes.begin() + static_cast<ptrdiff_t>(nDrawsBefore),
+                                            g_visit.drawTimes.end());
+            std::printf("run %d: opening with %zu folder images drawn %.1f ms, median draw %.3f ms\n", run - nRuns,
+                        draws.size(), tOpen, Median(draws));
+        }
+    }
+    (void)firstOpening;
+    std::printf("median opening %.1f ms; median WM_DRAWITEM of a folder %.3f ms (slowest %.3f ms) over %zu draws\n",
+                Median(openings), Median(g_visit.drawTimes),
+                g_visit.drawTimes.empty() ? 0.0 : *std::max_element(g_visit.drawTimes.begin(), g_visit.drawTimes.end()),
+                g_visit.drawTimes.size());
+    ::UnhookWindowsHookEx(g_hIdleHook);
+    ::DestroyWindow(hFrame);
+    PumpPendingMessages();
 }
 
 }  // namespace
@@ -223,6 +355,8 @@ int wmain(int argc, wchar_t** argv)
     }
     std::printf("popup top level %d items; median popup build %.1f ms, with its copy %.1f ms (goal 50 ms at most)\n",
                 nItems, Median(build), Median(buildAndCopy));
+
+    TimeMenuOpenings(nRuns);
 
     RemoveTree(g_root);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, g_orderKey.c_str());

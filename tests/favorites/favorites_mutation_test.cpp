@@ -208,9 +208,11 @@ TEST(FavoritesMutationTest, RegistryRecordsReadLikeTheirBytes)
 }
 
 // What a text reader gives: the first line (cut at its first zero byte, the
-// CR before its LF dropped) that begins with "URL=".
+// CR before its LF dropped) that begins with "URL="; nothing from a file larger
+// than a shortcut can be, or for a URL longer than a URL can be.
 std::wstring ExpectedUrl(const std::string& content)
 {
+    if (content.size() > static_cast<size_t>(CFavoriteItemManager::kMaxShortcutBytes)) return std::wstring();
     size_t start = 0;
     while (start <= content.size()) {
         const size_t lf = content.find('\n', start);
@@ -220,7 +222,7 @@ std::wstring ExpectedUrl(const std::string& content)
         if (line.rfind("URL=", 0) == 0) {
             std::wstring url;
             for (char ch : line.substr(4)) url += static_cast<wchar_t>(static_cast<unsigned char>(ch));
-            return url;
+            return url.size() <= CFavoriteItemManager::kMaxUrlLength ? url : std::wstring();
         }
         if (lf == std::string::npos) break;
         start = lf + 1;

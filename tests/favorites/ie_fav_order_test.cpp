@@ -98,6 +98,26 @@ TEST(ReadMenuOrderTest, LongNamesOfEveryBlockVersion)
     }
 }
 
+// Records as Windows wrote them before XP: items without an extension block, whose primary name is
+// the long name in the ANSI code page. They keep their positions, beside an item of a later layout.
+TEST(ReadMenuOrderTest, OlderLayoutNamesEntriesByTheirLongAnsiName)
+{
+    CTestFavoritesFolder folder;
+    // An item whose name runs to its end without a terminator: that entry alone is left out.
+    Bytes cut = OlderFileEntryItem(L"Cut short.url", "CUTSHO~1.URL");
+    cut.resize(14 + 5);
+    PutWord(cut, 0, static_cast<WORD>(cut.size()));
+    folder.StoreOrder(L"", OrderRecord({
+                               OrderEntry(2, IdList({OlderFileEntryItem(L"Example Site.url", "EXAMPL~1.URL")}), 5),
+                               OrderEntry(0, IdList({OlderFileEntryItem(L"My Projects", "MYPROJ~1", true)}), 0xD),
+                               OrderEntry(4, IdList({cut}), 5),
+                               OrderEntry(3, IdList({OlderFileEntryItem(L"Caf\u00e9 menu.url", "CAFMEN~1.URL")}), 5),
+                               Entry(1, 8, "NEWER~1.URL", L"Newer one.url"),
+                           }));
+    const Names expected{{L"Example Site.url", 2}, {L"My Projects", 0}, {L"Caf\u00e9 menu.url", 3}, {L"Newer one.url", 1}};
+    EXPECT_EQ(ReadFolder(folder, expected), expected);
+}
+
 TEST(ReadMenuOrderTest, SubFolderRecordIsReadFromItsRelativeKey)
 {
     CTestFavoritesFolder folder;
@@ -116,9 +136,15 @@ TEST(ReadMenuOrderTest, FavoritesFolderRecordHasNoRelativePart)
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kFavoritesMenuOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                 &key, nullptr),
               ERROR_SUCCESS);
-    BYTE saved[65536];
-    DWORD cbSaved = sizeof(saved);
-    const bool bHadValue = ::RegQueryValueExW(key, L"Order", nullptr, nullptr, saved, &cbSaved) == ERROR_SUCCESS;
+    // The value there, whatever its size and type, is put back as it was.
+    DWORD dwSavedType = REG_NONE;
+    DWORD cbSaved = 0;
+    const bool bHadValue = ::RegQueryValueExW(key, L"Order", nullptr, &dwSavedType, nullptr, &cbSaved) == ERROR_SUCCESS;
+    Bytes saved(cbSaved);
+    if (bHadValue) {
+        ASSERT_EQ(::RegQueryValueExW(key, L"Order", nullptr, &dwSavedType, saved.data(), &cbSaved), ERROR_SUCCESS);
+        saved.resize(cbSaved);
+    }
     const Bytes record = OrderRecord({Entry(3, 9, "LINKS", L"Links", true), Entry(1, 9, "TEST~1.URL", L"Test one.url")});
     ASSERT_EQ(::RegSetValueExW(key, L"Order", 0, REG_BINARY, record.data(), static_cast<DWORD>(record.size())),
               ERROR_SUCCESS);
@@ -128,7 +154,7 @@ TEST(ReadMenuOrderTest, FavoritesFolderRecordHasNoRelativePart)
     const Names found = Read(map, {{L"Links", 0}, {L"Test one.url", 0}});
 
     if (bHadValue) {
-        ::RegSetValueExW(key, L"Order", 0, REG_BINARY, saved, cbSaved);
+        ::RegSetValueExW(key, L"Order", 0, dwSavedType, saved.data(), static_cast<DWORD>(saved.size()));
     } else {
         ::RegDeleteValueW(key, L"Order");
     }
@@ -222,8 +248,10 @@ TEST(ReadMenuOrderTest, FolderOutsideTheFavoritesFolderHasNoRecord)
     EXPECT_EQ(map.GetCount(), 0);
 }
 
-// Every malformed shape ends the walk at the faulty entry: the entries before it stay.
-TEST(ReadMenuOrderTest, MalformedEntryEndsTheWalk)
+// A length that runs outside its entry or the value ends the walk at the faulty entry: the entries
+// before it stay. A fault inside an entry's one item leaves out that entry alone, or, where the item
+// has no readable extension block, names it by its primary name (here the 8.3 name).
+TEST(ReadMenuOrderTest, LengthsOutsideTheEntryEndTheWalkFaultsInsideAnItemOnlyThatEntry)
 {
     const Bytes entryA = Entry(5, 8, "A.URL", L"a.url");
     const Bytes entryB = Entry(6, 8, "B.URL", L"b.url");
@@ -236,84 +264,93 @@ TEST(ReadMenuOrderTest, MalformedEntryEndsTheWalk)
         offItemB + ExtensionBlockOffset(Bytes(entryB.begin() + 8, entryB.begin() + 8 + cbItemB));
     const Names ab{{L"a.url", 5}, {L"b.url", 6}};
     const Names onlyA{{L"a.url", 5}};
+    const Names withoutB{{L"a.url", 5}, {L"c.url", 7}};
+    const Names shortB{{L"a.url", 5}, {L"B.URL", 6}, {L"c.url", 7}};
+    enum Outcome { kEndsAtB, kEndsAfterB, kSkipsB, kNamesBShort };
 
     struct Case {
         const char* name;
         void (*damage)(Bytes& record, size_t offB, size_t offC, size_t offItemB, size_t cbItemB, size_t offBlockB);
-        bool bKeepsB;
+        Outcome outcome;
     };
+
     const Case cases[] = {
-        {"entry length 0", [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 0); }, false},
-        {"entry length 1", [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 1); }, false},
+        {"entry length 0", [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 0); }, kEndsAtB},
+        {"entry length 1", [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 1); }, kEndsAtB},
         {"entry length past the end of the value",
          [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) {
              PutDword(r, offB, static_cast<DWORD>(r.size() - offB + 1));
          },
-         false},
+         kEndsAtB},
         {"entry length near 4 GB",
-         [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 0xfffffffc); }, false},
+         [](Bytes& r, size_t offB, size_t, size_t, size_t, size_t) { PutDword(r, offB, 0xfffffffc); }, kEndsAtB},
         {"entry cut in its header",
-         [](Bytes& r, size_t, size_t offC, size_t, size_t, size_t) { r.resize(offC + 6); }, true},
+         [](Bytes& r, size_t, size_t offC, size_t, size_t, size_t) { r.resize(offC + 6); }, kEndsAfterB},
         {"item runs past its entry",
          [](Bytes& r, size_t offB, size_t offC, size_t offItemB, size_t, size_t) {
              PutWord(r, offItemB, static_cast<WORD>(offC - offB));
          },
-         false},
+         kEndsAtB},
         {"item runs past the value",
          [](Bytes& r, size_t, size_t offC, size_t, size_t, size_t) {
              PutWord(r, offC + 8, static_cast<WORD>(r.size() - offC));
          },
-         true},
+         kEndsAfterB},
         {"item count 1, then what reads as a zero count",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t, size_t) {
              PutWord(r, offItemB, 1);
              r[offItemB + 2] = 0;
          },
-         false},
+         kEndsAtB},
         {"no zero count inside the entry",
          [](Bytes& r, size_t offB, size_t, size_t offItemB, size_t cbItemB, size_t) {
              // The list's terminator, padding and trailing DWORD cut off.
              PutDword(r, offB, static_cast<DWORD>(offItemB + cbItemB - offB));
          },
-         false},
+         kEndsAtB},
         {"extension-block offset past the item",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t cbItemB, size_t) {
              PutWord(r, offItemB + cbItemB - 2, static_cast<WORD>(cbItemB + 4));
          },
-         false},
+         kNamesBShort},
         {"extension-block offset into the item's fixed part",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t cbItemB, size_t) {
              PutWord(r, offItemB + cbItemB - 2, 4);
          },
-         false},
+         kNamesBShort},
         {"extension-block offset at the item's last WORD",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t cbItemB, size_t) {
              PutWord(r, offItemB + cbItemB - 2, static_cast<WORD>(cbItemB - 2));
          },
-         false},
+         kNamesBShort},
+        {"extension-block signature damaged",
+         [](Bytes& r, size_t, size_t, size_t, size_t, size_t offBlockB) { r[offBlockB + 4] ^= 0xff; }, kNamesBShort},
         {"extension-block size past the item",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t cbItemB, size_t offBlockB) {
              PutWord(r, offBlockB, static_cast<WORD>(offItemB + cbItemB - offBlockB + 2));
          },
-         false},
+         kSkipsB},
         {"extension-block size below its header",
-         [](Bytes& r, size_t, size_t, size_t, size_t, size_t offBlockB) { PutWord(r, offBlockB, 6); }, false},
+         [](Bytes& r, size_t, size_t, size_t, size_t, size_t offBlockB) { PutWord(r, offBlockB, 6); }, kSkipsB},
         {"extension block too short for its version's name",
-         [](Bytes& r, size_t, size_t, size_t, size_t, size_t offBlockB) { PutWord(r, offBlockB, 40); }, false},
+         [](Bytes& r, size_t, size_t, size_t, size_t, size_t offBlockB) { PutWord(r, offBlockB, 40); }, kSkipsB},
         {"long name without its terminator",
          [](Bytes& r, size_t, size_t, size_t offItemB, size_t cbItemB, size_t) {
              // The block's last WORD, its offset, follows the name's terminator.
              PutWord(r, offItemB + cbItemB - 4, L'x');
          },
-         false},
+         kSkipsB},
     };
     for (const Case& c : cases) {
         CTestFavoritesFolder folder;
         Bytes record = OrderRecord({entryA, entryB, entryC});
         c.damage(record, offB, offC, offItemB, cbItemB, offBlockB);
         folder.StoreOrder(L"", record);
-        const Names expected = c.bKeepsB ? ab : onlyA;
-        EXPECT_EQ(ReadFolder(folder, {{L"a.url", 0}, {L"b.url", 0}, {L"c.url", 0}}), expected) << c.name;
+        const Names expected = c.outcome == kEndsAtB      ? onlyA
+                               : c.outcome == kEndsAfterB ? ab
+                               : c.outcome == kSkipsB     ? withoutB
+                                                          : shortB;
+        EXPECT_EQ(ReadFolder(folder, {{L"a.url", 0}, {L"b.url", 0}, {L"B.URL", 0}, {L"c.url", 0}}), expected) << c.name;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "order_record.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -90,6 +91,29 @@ Bytes FileEntryItem(WORD wVersion, const char* pszShortName, const std::wstring&
     return item;
 }
 
+Bytes OlderFileEntryItem(const std::wstring& longName, const char* pszShortName, bool bFolder)
+{
+    Bytes item;
+    AppendWord(item, 0);  // count, set below
+    item.push_back(bFolder ? 0x31 : 0x32);
+    item.push_back(0);
+    AppendDword(item, bFolder ? 0 : 213);
+    AppendWord(item, 0x5a8a);
+    AppendWord(item, 0x4c98);
+    AppendWord(item, bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE);
+    const int cb = ::WideCharToMultiByte(CP_ACP, 0, longName.c_str(), static_cast<int>(longName.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(cb), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, longName.c_str(), static_cast<int>(longName.size()), ansi.data(), cb, nullptr,
+                          nullptr);
+    for (char ch : ansi) item.push_back(static_cast<BYTE>(ch));
+    item.push_back(0);
+    for (const char* p = pszShortName; *p; ++p) item.push_back(static_cast<BYTE>(*p));
+    item.push_back(0);
+    PutWord(item, 0, static_cast<WORD>(item.size()));
+    return item;
+}
+
 size_t ExtensionBlockOffset(const Bytes& item)
 {
     return GetWord(item, item.size() - 2);
@@ -103,14 +127,14 @@ Bytes IdList(const std::vector<Bytes>& items)
     return list;
 }
 
-Bytes OrderEntry(DWORD dwPosition, const Bytes& idList)
+Bytes OrderEntry(DWORD dwPosition, const Bytes& idList, DWORD dwFlags)
 {
     Bytes entry;
     AppendDword(entry, 0);  // length, set below
     AppendDword(entry, dwPosition);
     entry.insert(entry.end(), idList.begin(), idList.end());
     while (entry.size() % 4) entry.push_back(0);
-    AppendDword(entry, 0);
+    AppendDword(entry, dwFlags);
     PutDword(entry, 0, static_cast<DWORD>(entry.size()));
     return entry;
 }

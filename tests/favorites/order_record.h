@@ -15,11 +15,15 @@ Bytes FileEntryItem(WORD wVersion, const char* pszShortName, const std::wstring&
 // Offsets inside FileEntryItem's result, for tests that damage one field.
 size_t ExtensionBlockOffset(const Bytes& item);
 
+// A file-entry item as Windows wrote it before XP: no extension block; the
+// primary name is the long name in the ANSI code page, then the 8.3 name.
+Bytes OlderFileEntryItem(const std::wstring& longName, const char* pszShortName, bool bFolder = false);
+
 // An ID list: the items, then the zero count.
 Bytes IdList(const std::vector<Bytes>& items);
 
-// One record entry: {length, position, ID list, padding to a DWORD, a trailing DWORD}.
-Bytes OrderEntry(DWORD dwPosition, const Bytes& idList);
+// One record entry: {length, position, ID list, padding to a DWORD, a trailing DWORD of flags}.
+Bytes OrderEntry(DWORD dwPosition, const Bytes& idList, DWORD dwFlags = 0);
 
 // The record: header {8, 2, size - 8, 1, count} at offsets 0 to 16, entries from offset 20.
 Bytes OrderRecord(const std::vector<Bytes>& entries);

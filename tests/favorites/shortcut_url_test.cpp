@@ -16,7 +16,9 @@ TEST(ReadShortcutUrlTest, FirstLineBeginningWithTheKey)
         std::string content;
         std::wstring url;
     };
-    const std::string longUrl = "http://example.com/" + std::string(20000, 'q');
+    // The longest URL the platform handles, and one character more.
+    const std::string longUrl = "http://example.com/" + std::string(CFavoriteItemManager::kMaxUrlLength - 19, 'q');
+    const std::string tooLongUrl = longUrl + "q";
     const Case cases[] = {
         {"CRLF", "[InternetShortcut]\r\nURL=http://example.com/\r\n", L"http://example.com/"},
         {"LF only", "[InternetShortcut]\nURL=http://example.com/lf\nIconIndex=0\n", L"http://example.com/lf"},
@@ -37,6 +39,13 @@ TEST(ReadShortcutUrlTest, FirstLineBeginningWithTheKey)
          L"http://example.com/\u00e9\u0080\u00ff\u0001"},
         {"a line longer than any buffer", "[InternetShortcut]\r\nIconFile=" + std::string(9000, 'i') + "\r\nURL=" + longUrl + "\r\n",
          std::wstring(longUrl.begin(), longUrl.end())},
+        {"the longest URL as the last line", "URL=" + longUrl, std::wstring(longUrl.begin(), longUrl.end())},
+        {"a URL longer than a URL can be", "[InternetShortcut]\r\nURL=" + tooLongUrl + "\r\n", L""},
+        {"a URL longer than a URL can be, as the last line", "URL=" + tooLongUrl, L""},
+        {"a URL longer than a URL can be, up to a zero byte", "URL=" + tooLongUrl + "\0tail"s, L""},
+        {"the URL within a shortcut's size", std::string(65536 - 40, '\n') + "URL=http://example.com/in\r\n",
+         L"http://example.com/in"},
+        {"a file larger than a shortcut can be", "URL=http://example.com/big\r\n" + std::string(65536, ';'), L""},
         {"the key across a buffer's end", std::string(4094, '\n') + "URL=http://example.com/edge\r\n",
          L"http://example.com/edge"},
         {"the CR and LF across a buffer's end", std::string(4096 - 23, '\n') + "URL=http://example.com/x\r\nURL=y",

@@ -45,6 +45,11 @@ bool Gone(const std::wstring& path)
 
 }  // namespace
 
+bool IsListed(const std::wstring& path)
+{
+    return Exists(path);
+}
+
 bool RunHostProgram(const std::wstring& commandLine, bool (*done)(const std::wstring&), const std::wstring& path)
 {
     std::wstring command(commandLine);

@@ -39,6 +39,9 @@ private:
     std::wstring m_orderKey;  // this folder's record key under HKCU
 };
 
+// Whether the folder listing names the path: a pipe is listed, though its attributes cannot be asked for.
+bool IsListed(const std::wstring& path);
+
 // Runs a host program (under Wine it starts without a handle to wait on) and
 // waits until done() holds, at most a few seconds.
 bool RunHostProgram(const std::wstring& commandLine, bool (*done)(const std::wstring&), const std::wstring& path);

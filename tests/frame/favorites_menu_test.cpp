@@ -6,7 +6,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -61,6 +63,91 @@ std::wstring FolderName(const std::wstring& path)
 
 size_t CountBreaks(const std::vector<MenuItem>& items);
 
+// The menus of this thread that are open now, the deepest first.
+std::vector<HMENU> OpenMenus()
+{
+    std::vector<HMENU> menus;
+    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
+         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
+        if (::IsWindowVisible(hWnd) && ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) {
+            menus.push_back(reinterpret_cast<HMENU>(::SendMessageW(hWnd, MN_GETHMENU, 0, 0)));
+        }
+    }
+    return menus;
+}
+
+// Drives the menus the menu bar opens, from a thread timer that the menu's own loop dispatches, as
+// a user would: each step sees the open menus (the deepest first) and returns true once it is done;
+// false tries it again at the next tick. After the last step the menu is closed; so it is after the
+// time-out, and Finished() then stays false.
+class MenuScript {
+public:
+    using Step = std::function<bool(const std::vector<HMENU>& open)>;
+    explicit MenuScript(std::vector<Step> steps)
+        : m_steps(std::move(steps)), m_dwStart(::GetTickCount()), m_nTimer(::SetTimer(nullptr, 0, 20, &OnTimer))
+    {
+        s_pActive = this;
+    }
+    ~MenuScript()
+    {
+        ::KillTimer(nullptr, m_nTimer);
+        s_pActive = nullptr;
+    }
+    MenuScript(const MenuScript&) = delete;
+    MenuScript& operator=(const MenuScript&) = delete;
+
+    bool Finished() const { return m_nNext == m_steps.size(); }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_pActive) s_pActive->Tick();
+    }
+    void Tick()
+    {
+        const std::vector<HMENU> open = OpenMenus();
+        if (open.empty()) return;
+        if (Finished() || ::GetTickCount() - m_dwStart > 10000) {
+            ::EndMenu();
+            return;
+        }
+        if (m_steps[m_nNext](open)) ++m_nNext;
+        if (Finished()) ::EndMenu();
+    }
+
+    static inline MenuScript* s_pActive = nullptr;
+    std::vector<Step> m_steps;
+    size_t m_nNext = 0;
+    DWORD m_dwStart;
+    UINT_PTR m_nTimer;
+};
+
+// Clicks the middle of a menu bar's button, as the user opens its popup.
+void ClickMenuButton(CMFCMenuBar& bar, int nIndex)
+{
+    RECT rect;
+    bar.GetItemRect(nIndex, &rect);
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+}
+
+bool IsButtonPressed(CMFCMenuBar& bar, int nIndex)
+{
+    return bar.SendMessage(TB_ISBUTTONPRESSED, static_cast<WPARAM>(nIndex + 1)) != 0;
+}
+
+constexpr int kFavoritesMenu = 3;  // F&avorites, the fourth menu of the bar
+
+// A browser frame that notes, for every popup handed to its hook, whether the Favorites placeholder was in it.
+class CPlaceholderRecordingFrame : public CBrowserFrame {
+public:
+    std::vector<bool> placeholderSeen;
+    BOOL OnShowPopupMenu(CMFCPopupMenu* pMenuPopup) override
+    {
+        if (pMenuPopup) placeholderSeen.push_back(pMenuPopup->GetMenuBar()->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0);
+        return CBrowserFrame::OnShowPopupMenu(pMenuPopup);
+    }
+};
+
 class FavoritesMenuTest : public HostedViewTest {
 protected:
     void SetUp() override
@@ -90,7 +177,10 @@ protected:
     // The items of this test's own folder in the Favorites popup.
     static std::vector<MenuItem> OpenTestFolder(CBrowserFrame* pFrame, const CTestFavoritesFolder& folder)
     {
-        std::vector<MenuItem> items = OpenFavorites(pFrame);
+        return TestFolderIn(OpenFavorites(pFrame), folder);
+    }
+    static std::vector<MenuItem> TestFolderIn(const std::vector<MenuItem>& items, const CTestFavoritesFolder& folder)
+    {
         EXPECT_GE(items.size(), 2u);
         if (items.size() >= 2) {
             EXPECT_EQ(items[0].nID, static_cast<UINT>(ID_FAVORITES_REFRESH));
@@ -426,6 +516,32 @@ TEST_F(FavoritesMenuTest, ColumnsAreThoseOfASplitAfterEveryEntry)
     }
 }
 
+// The positions of the items that start a column.
+std::vector<size_t> BreakPositions(const std::vector<MenuItem>& items)
+{
+    std::vector<size_t> positions;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].bBreak) positions.push_back(i);
+    }
+    return positions;
+}
+
+// One tall menu on the test session's screen (1280 x 1024, captions 19 high, menu items 20 high):
+// rows = (1024 - 4 x 19) / 20 = 47 a column; the item at rows + 2 starts the second column, and
+// every rows + 1 after it another, while what is left is taller than the screen allows.
+TEST_F(FavoritesMenuTest, ATallMenuBreaksIntoColumnsAtPinnedPositions)
+{
+    ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1024) << "the positions below are those of the test session's screen";
+    ASSERT_EQ(::GetSystemMetrics(SM_CYCAPTION), 19);
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
+    for (int i = 0; i < 150; ++i) root.AddChild((L"Link " + std::to_wstring(i) + L".url").c_str(), L"u", FAV_LINK);
+    CMenuHandle hMenu(::CreatePopupMenu());
+    pFrame->AppendFavoriteItems(hMenu, &root);
+    EXPECT_EQ(BreakPositions(ItemsOf(hMenu)), (std::vector<size_t>{49, 97, 145}));
+}
+
 // What the frame draws for a menu item's image area, as the menu asks for it, in a 16 x 16 picture over magenta.
 std::vector<COLORREF> DrawnImage(CBrowserFrame* pFrame, HMENU hMenu, UINT nItemID)
 {
@@ -594,6 +710,200 @@ TEST_F(FavoritesMenuTest, EntriesGetTheWebPageImageAndFavoritesFoldersTheFolderI
     };
     ASSERT_EQ(::GetMenuItemCount(hOpened), static_cast<int>(std::size(cases)));
     for (const auto& c : cases) EXPECT_TRUE(DrawnImage(pFrame, hOpened, idAt(c.nPosition)) == c.expected) << c.name;
+}
+
+
+// Where a command sent to the frame takes its view: the URL of its one navigation, "" for none.
+std::string NavigationOf(CBrowserFrame* pFrame, StandInControl& control, UINT nID)
+{
+    control.ClearCalls();
+    pFrame->SendMessage(WM_COMMAND, nID, 0);
+    const int nCalls = control.CountCalls("Navigate2");
+    if (nCalls != 1) return nCalls == 0 ? "" : std::to_string(nCalls) + " navigations";
+    return control.LastCall("Navigate2")->Arg("URL").value_or("no URL");
+}
+
+// The captions of a menu's items, in order.
+std::vector<std::wstring> Captions(const std::vector<MenuItem>& items)
+{
+    std::vector<std::wstring> captions;
+    for (const MenuItem& item : items) captions.push_back(item.text);
+    return captions;
+}
+
+// Opened from the real menu bar by click, by Alt and its letter, and again by moving sideways to the
+// next menu and back: every opening reaches the hook with the placeholder and shows the tree as it is.
+TEST_F(FavoritesMenuTest, EveryOpeningFromTheMenuBarIsBuiltFromTheTreeAsItIsThen)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"A Site.url", "http://example.test/a");
+    folder.AddShortcut(L"B Site.url", "http://example.test/b");
+    auto* pFrame = OpenFrame<CPlaceholderRecordingFrame>();
+    ASSERT_NE(pFrame, nullptr);
+    CMFCMenuBar& bar = pFrame->m_wndMenuBar;
+    std::vector<std::vector<MenuItem>> seen;  // the test folder's items at each opening
+    auto readFavorites = [&](const std::vector<HMENU>& open) {
+        if (!IsButtonPressed(bar, kFavoritesMenu)) return false;
+        seen.push_back(TestFolderIn(ItemsOf(open.back()), folder));
+        return true;
+    };
+
+    {
+        MenuScript script({readFavorites});
+        ClickMenuButton(bar, kFavoritesMenu);
+        EXPECT_TRUE(script.Finished());
+    }
+    folder.AddShortcut(L"C New.url", "http://example.test/c");
+    pFrame->SendMessage(WM_COMMAND, ID_FAVORITES_REFRESH, 0);
+    {
+        MenuScript script({readFavorites,
+                           [&](const std::vector<HMENU>&) {
+                               pFrame->PostMessage(WM_KEYDOWN, VK_RIGHT, 0);
+                               return true;
+                           },
+                           [&](const std::vector<HMENU>&) {
+                               if (!IsButtonPressed(bar, kFavoritesMenu + 1)) return false;
+                               pFrame->PostMessage(WM_KEYDOWN, VK_LEFT, 0);
+                               return true;
+                           },
+                           readFavorites});
+        bar.OnMenuKey(L'a');
+        EXPECT_TRUE(script.Finished());
+    }
+    const std::vector<std::wstring> before{L"A Site", L"B Site"}, after{L"A Site", L"B Site", L"C New"};
+    ASSERT_EQ(seen.size(), 3u);
+    auto sorted = [](std::vector<std::wstring> captions) {
+        std::sort(captions.begin(), captions.end());
+        return captions;
+    };
+    EXPECT_EQ(sorted(Captions(seen[0])), before);
+    EXPECT_EQ(sorted(Captions(seen[1])), after) << "the second opening, after Refresh Favorites";
+    EXPECT_EQ(sorted(Captions(seen[2])), after) << "the third opening, back from the next menu";
+    // Every opening of Favorites came to the hook with its placeholder; the Tools menu without.
+    EXPECT_EQ(pFrame->placeholderSeen, (std::vector<bool>{true, true, false, true}));
+    // The template the openings start from keeps its placeholder.
+    CMFCPopupMenuBar templateBar(::GetSubMenu(bar.GetHMenu(), kFavoritesMenu));
+    EXPECT_EQ(templateBar.CommandToIndex(ID_FAVORITES_PLACEHOLDER), 2);
+
+    // What the third opening shows is what its commands open.
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    const MenuItem* pNew = FindItem(seen[2], L"C New");
+    ASSERT_NE(pNew, nullptr);
+    EXPECT_EQ(NavigationOf(pFrame, *control, pNew->nID), "BSTR:http://example.test/c");
+}
+
+// A window whose menu was built before another window reloaded the tree sends numbers that the new
+// tree may give to other entries: such a command does nothing, until the window's menu opens again.
+TEST_F(FavoritesMenuTest, ACommandFromAMenuBuiltBeforeTheTreeWasReloadedDoesNothing)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"A Site.url", "http://example.test/a");
+    folder.AddShortcut(L"B Site.url", "http://example.test/b");
+    CBrowserFrame* pFirst = OpenFrame();
+    ASSERT_NE(pFirst, nullptr);
+    std::shared_ptr<StandInControl> firstControl = m_pFactory->Last();
+    CBrowserFrame* pSecond = OpenFrame();
+    ASSERT_NE(pSecond, nullptr);
+    std::shared_ptr<StandInControl> secondControl = m_pFactory->Last();
+
+    const MenuItem* pB = nullptr;
+    std::vector<MenuItem> firstItems = OpenTestFolder(pFirst, folder);
+    pB = FindItem(firstItems, L"B Site");
+    ASSERT_NE(pB, nullptr);
+    const UINT nStale = pB->nID;
+
+    folder.AddShortcut(L"0 Ahead.url", "http://example.test/ahead");
+    folder.AddShortcut(L"A2 Ahead.url", "http://example.test/ahead2");
+    pSecond->SendMessage(WM_COMMAND, ID_FAVORITES_REFRESH, 0);
+    std::vector<MenuItem> secondItems = OpenTestFolder(pSecond, folder);
+    ASSERT_EQ(secondItems.size(), 4u);
+
+    EXPECT_EQ(NavigationOf(pFirst, *firstControl, nStale), "") << "the number now names another entry";
+
+    // The second window's menu is of the new tree: its commands open what it shows.
+    const MenuItem* pNewB = FindItem(secondItems, L"B Site");
+    ASSERT_NE(pNewB, nullptr);
+    EXPECT_EQ(NavigationOf(pSecond, *secondControl, pNewB->nID), "BSTR:http://example.test/b");
+
+    // Opened again, the first window's menu is of the new tree too.
+    firstItems = OpenTestFolder(pFirst, folder);
+    pB = FindItem(firstItems, L"B Site");
+    ASSERT_NE(pB, nullptr);
+    EXPECT_EQ(NavigationOf(pFirst, *firstControl, pB->nID), "BSTR:http://example.test/b");
+}
+
+// In a window too narrow for every menu, the hidden ones open from the chevron: Favorites is built
+// there at every opening, and the Edit items are brought up to date as from the bar.
+TEST_F(FavoritesMenuTest, MenusOpenedFromTheChevronAreBuiltAndUpdatedAsFromTheBar)
+{
+    CTestFavoritesFolder folder;
+    folder.AddShortcut(L"A Site.url", "http://example.test/a");
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    CMFCMenuBar& bar = pFrame->m_wndMenuBar;
+    // Narrower than any window can be made: the bar keeps only its chevron.
+    RECT rectBar{};
+    bar.GetClientRect(&rectBar);
+    bar.SetWindowPos(nullptr, 0, 0, 30, rectBar.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    for (int i = 1; i < 6; ++i) {
+        ASSERT_TRUE(bar.SendMessage(TB_ISBUTTONHIDDEN, static_cast<WPARAM>(i + 1))) << "menu " << i << " on the bar";
+    }
+    bar.GetClientRect(&rectBar);
+
+    std::vector<std::vector<MenuItem>> favorites;
+    std::vector<MenuItem> edit;
+    auto openSubMenu = [&](wchar_t chMnemonic) {
+        return [&, chMnemonic](const std::vector<HMENU>& open) {
+            if (open.size() != 1) return false;  // the chevron's popup alone
+            pFrame->PostMessage(WM_CHAR, chMnemonic, 0);
+            return true;
+        };
+    };
+    auto readFavorites = [&](const std::vector<HMENU>& open) {
+        if (open.size() != 2) return false;
+        favorites.push_back(TestFolderIn(ItemsOf(open.front()), folder));
+        pFrame->PostMessage(WM_KEYDOWN, VK_LEFT, 0);  // back to the chevron's popup
+        return true;
+    };
+    MenuScript script({openSubMenu(L'a'), readFavorites, openSubMenu(L'a'), readFavorites, openSubMenu(L'e'),
+                       [&](const std::vector<HMENU>& open) {
+                           if (open.size() != 2) return false;
+                           edit = ItemsOf(open.front());
+                           return true;
+                       }});
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rectBar.right - 8, (rectBar.top + rectBar.bottom) / 2));
+    EXPECT_TRUE(script.Finished());
+    ASSERT_EQ(favorites.size(), 2u);
+    for (const auto& items : favorites) EXPECT_EQ(Captions(items), std::vector<std::wstring>{L"A Site"});
+    ASSERT_FALSE(edit.empty());
+    EXPECT_EQ(edit[0].nID, static_cast<UINT>(ID_PAGE_CUT));
+    // The focus is in no edit box: Cut is disabled, as the view's update handler says.
+    EXPECT_TRUE(edit[0].bDisabled);
+}
+
+// A frame that keeps the sub-menu each drawn menu image's button stands for.
+class CDrawRecordingFrame : public CBrowserFrame {
+public:
+    std::vector<HMENU> drawnSubMenus;
+    BOOL OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage) override
+    {
+        drawnSubMenus.push_back(pMenuButton ? pMenuButton->GetSubMenu() : nullptr);
+        return CBrowserFrame::OnDrawMenuImage(pDC, pMenuButton, rectImage);
+    }
+};
+
+// Drawn at every hover, a folder item's image is worked out from its sub-menu where it is, not from a copy.
+TEST_F(FavoritesMenuTest, AFolderImageIsDrawnFromTheFoldersOwnMenu)
+{
+    auto* pFrame = OpenFrame<CDrawRecordingFrame>();
+    ASSERT_NE(pFrame, nullptr);
+    CMenuHandle hMenu(::CreatePopupMenu());
+    HMENU hFolder = ::CreatePopupMenu();
+    ::AppendMenuW(hFolder, MF_STRING, ID_FAVORITE_FIRST + 2, L"Inside");
+    ::AppendMenuW(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(hFolder), L"Folder");
+    const std::vector<COLORREF> folderImage = ImagePixels(theApp.m_imageList.GetSafeHandle(), 0);
+    EXPECT_TRUE(DrawnImage(pFrame, hMenu, static_cast<UINT>(reinterpret_cast<UINT_PTR>(hFolder))) == folderImage);
+    EXPECT_EQ(pFrame->drawnSubMenus, std::vector<HMENU>{hFolder});
 }
 
 }  // namespace
