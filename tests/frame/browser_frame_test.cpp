@@ -223,11 +223,15 @@ TEST_F(BrowserFrameTest, TextSizeCheckFollowsTheZoom)
     struct Case {
         long nZoom;
         UINT nChecked;  // 0: none
+        HRESULT hrQuery = S_OK;
     };
+    // A query that fails says nothing, whatever it left in its output: no size is checked.
     const Case cases[] = {{4, ID_TEXTSIZE_LARGEST}, {3, ID_TEXTSIZE_LARGER}, {2, ID_TEXTSIZE_MEDIUM},
-                          {1, ID_TEXTSIZE_SMALLER}, {0, ID_TEXTSIZE_SMALLEST}, {7, 0}};
+                          {1, ID_TEXTSIZE_SMALLER}, {0, ID_TEXTSIZE_SMALLEST}, {7, 0},
+                          {2, 0, E_FAIL}, {0, 0, E_NOTIMPL}};
     for (const Case& c : cases) {
         control->SetZoom(c.nZoom);
+        control->Config().hrZoom = c.hrQuery;
         pFrame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hPopup), 0);
         for (UINT id = ID_TEXTSIZE_LARGEST; id <= ID_TEXTSIZE_SMALLEST; ++id) {
             UINT nState = ::GetMenuState(hPopup, id, MF_BYCOMMAND);
@@ -235,6 +239,7 @@ TEST_F(BrowserFrameTest, TextSizeCheckFollowsTheZoom)
             EXPECT_EQ((nState & MF_CHECKED) != 0, id == c.nChecked) << c.nZoom << " " << id;
         }
     }
+    control->Config().hrZoom = S_OK;
     // Choosing a size sets the zoom.
     pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TEXTSIZE_LARGER, 0), 0);
     EXPECT_EQ(control->Zoom(), 3);
@@ -266,6 +271,48 @@ TEST_F(BrowserFrameTest, ZoneProgressAndPadlockPanes)
         pFrame->SetSecureIcon(bSecure);
         EXPECT_EQ(PaneIconPixels(pFrame, 3), AppImagePixels(bSecure ? 4 : 5)) << (bSecure ? "secure" : "not secure");
     }
+}
+
+// A window that counts what it is asked to paint.
+class CPaintCountingWnd : public CWnd {
+public:
+    int m_nPaints = 0;
+    int m_nErases = 0;
+
+protected:
+    afx_msg void OnPaint()
+    {
+        ++m_nPaints;
+        CPaintDC dc(this);
+    }
+    afx_msg BOOL OnEraseBkgnd(HDC)
+    {
+        ++m_nErases;
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPaintCountingWnd, CWnd)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+TEST_F(BrowserFrameTest, ProgressOfAFrameWithoutItsStatusBarRepaintsNoOtherWindow)
+{
+    CPaintCountingWnd witness;
+    ASSERT_TRUE(witness.CreateEx(0, nullptr, L"witness", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100, nullptr, nullptr));
+    witness.UpdateWindow();
+    PumpPending();
+    witness.m_nPaints = witness.m_nErases = 0;
+
+    CBrowserFrame frame;  // its status bar has no window, as while a frame is made or destroyed
+    frame.SetProgress(10, 100);
+    frame.SetProgress(0, -1);
+    PumpPending();
+    EXPECT_EQ(witness.m_nPaints, 0);
+    EXPECT_EQ(witness.m_nErases, 0);
+    witness.DestroyWindow();
 }
 
 TEST_F(BrowserFrameTest, ToolbarButtonsAre32By32InEveryFrameOnceCreated)
