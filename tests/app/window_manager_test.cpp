@@ -11,7 +11,6 @@
 
 #include <exdisp.h>
 #include <functional>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -89,18 +88,18 @@ void* operator new(std::size_t nSize)
         g_bFailedLoadingFrame = true;
         throw std::bad_alloc();
     }
-    if (void* p = std::malloc(nSize ? nSize : 1)) return p;
+    if (void* p = ::HeapAlloc(::GetProcessHeap(), 0, nSize ? nSize : 1)) return p;
     throw std::bad_alloc();
 }
 
 void operator delete(void* p) noexcept
 {
-    std::free(p);
+    if (p) ::HeapFree(::GetProcessHeap(), 0, p);
 }
 
 void operator delete(void* p, std::size_t) noexcept
 {
-    std::free(p);
+    if (p) ::HeapFree(::GetProcessHeap(), 0, p);
 }
 
 namespace {
