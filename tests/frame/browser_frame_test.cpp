@@ -273,48 +273,6 @@ TEST_F(BrowserFrameTest, ZoneProgressAndPadlockPanes)
     }
 }
 
-// A window that counts what it is asked to paint.
-class CPaintCountingWnd : public CWnd {
-public:
-    int m_nPaints = 0;
-    int m_nErases = 0;
-
-protected:
-    afx_msg void OnPaint()
-    {
-        ++m_nPaints;
-        CPaintDC dc(this);
-    }
-    afx_msg BOOL OnEraseBkgnd(HDC)
-    {
-        ++m_nErases;
-        return TRUE;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CPaintCountingWnd, CWnd)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
-END_MESSAGE_MAP()
-
-TEST_F(BrowserFrameTest, ProgressOfAFrameWithoutItsStatusBarRepaintsNoOtherWindow)
-{
-    CPaintCountingWnd witness;
-    ASSERT_TRUE(witness.CreateEx(0, nullptr, L"witness", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100, nullptr, nullptr));
-    witness.UpdateWindow();
-    PumpPending();
-    witness.m_nPaints = witness.m_nErases = 0;
-
-    CBrowserFrame frame;  // its status bar has no window, as while a frame is made or destroyed
-    frame.SetProgress(10, 100);
-    frame.SetProgress(0, -1);
-    PumpPending();
-    EXPECT_EQ(witness.m_nPaints, 0);
-    EXPECT_EQ(witness.m_nErases, 0);
-    witness.DestroyWindow();
-}
-
 TEST_F(BrowserFrameTest, ToolbarButtonsAre32By32InEveryFrameOnceCreated)
 {
     for (int nFrame = 1; nFrame <= 2; ++nFrame) {

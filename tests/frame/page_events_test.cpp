@@ -120,7 +120,8 @@ int HeightOf(HWND hWnd)
     return rect.bottom - rect.top;
 }
 
-// A security manager whose zone lookup fails after writing a zone, as a broken one may.
+// A security manager whose zone lookup fails after writing a zone, as a broken one may: the Internet zone, whose
+// name and icon the zone pane would show.
 class CFailingSecurityManager : public IInternetSecurityManager {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
@@ -136,7 +137,7 @@ public:
     STDMETHODIMP MapUrlToZone(LPCWSTR, DWORD* pdwZone, DWORD) override
     {
         ++m_nLookups;
-        if (pdwZone) *pdwZone = URLZONE_LOCAL_MACHINE;
+        if (pdwZone) *pdwZone = URLZONE_INTERNET;
         return E_FAIL;
     }
     STDMETHODIMP GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return E_NOTIMPL; }
