@@ -95,20 +95,15 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
 
     // Until LoadFrame returns, the entry has no window handle: sweeps and close reports run from nested
     // message loops leave it alone, and a close of the manager waits, since both would free the entry.
-    m_listFrames.AddTail(CListedFrame{pFrame, nullptr});
-    ++m_nCreating;
-    BOOL bLoaded = pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr);
-    --m_nCreating;
-    POSITION pos = m_listFrames.Find(CListedFrame{pFrame, nullptr});
-    if (!bLoaded) {
-        // The frame has deleted itself: forget it and tell the sender as for a failed allocation.
-        if (pos) m_listFrames.RemoveAt(pos);
-        if (pnFailed) *pnFailed = 1;
-        CloseIfDeferred();
-        return 0;
+    {
+        CFrameCreation creation(*this, pFrame);
+        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
+            // The frame has deleted itself: tell the sender as for a failed allocation.
+            if (pnFailed) *pnFailed = 1;
+            return 0;
+        }
+        creation.Keep(pFrame->m_hWnd);
     }
-    if (pos) m_listFrames.GetAt(pos).hWnd = pFrame->m_hWnd;
-    CloseIfDeferred();
 
     pFrame->ShowWindow(ShowCommandFor(theApp.m_strShowMode));
     if (bHasReference) pFrame->ShowWindow(static_cast<int>(wpReference.showCmd));
@@ -167,6 +162,24 @@ void CMainFrame::OnClose()
         return;
     }
     CFrameWndEx::OnClose();
+}
+
+CMainFrame::CFrameCreation::CFrameCreation(CMainFrame& manager, CBrowserFrame* pFrame)
+    : m_manager(manager), m_pFrame(pFrame)
+{
+    m_manager.m_listFrames.AddTail(CListedFrame{pFrame, nullptr});
+    ++m_manager.m_nCreating;
+}
+
+CMainFrame::CFrameCreation::~CFrameCreation()
+{
+    --m_manager.m_nCreating;
+    POSITION pos = m_manager.m_listFrames.Find(CListedFrame{m_pFrame, nullptr});
+    if (pos) {
+        if (m_hWndKept) m_manager.m_listFrames.GetAt(pos).hWnd = m_hWndKept;
+        else m_manager.m_listFrames.RemoveAt(pos);
+    }
+    m_manager.CloseIfDeferred();
 }
 
 void CMainFrame::CloseIfDeferred()

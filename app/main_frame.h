@@ -45,6 +45,23 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // A frame inside LoadFrame: listed without a window handle and counted as being created for as long
+    // as it lives, however the creation ends; the entry stays, with its handle, only once kept.
+    class CFrameCreation {
+    public:
+        CFrameCreation(CMainFrame& manager, CBrowserFrame* pFrame);
+        ~CFrameCreation();
+        CFrameCreation(const CFrameCreation&) = delete;
+        CFrameCreation& operator=(const CFrameCreation&) = delete;
+
+        void Keep(HWND hWnd) { m_hWndKept = hWnd; }
+
+    private:
+        CMainFrame& m_manager;
+        CBrowserFrame* m_pFrame;  // not owned; never read, it may have deleted itself
+        HWND m_hWndKept = nullptr;
+    };
+
     void SweepClosedFrames();
     void StartSweepTimer();
     void CloseIfDeferred();

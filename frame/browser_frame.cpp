@@ -1,4 +1,5 @@
 #include "browser_frame.h"
+#include "menu_item_text.h"
 #include "../app/frame_window_class.h"
 #include "../app/tarnwick_app.h"
 #include "../res/messages.h"
@@ -325,6 +326,8 @@ void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
 {
     m_wndStatusBar.EnablePaneProgressBar(2, nProgressMax, FALSE, static_cast<COLORREF>(-1),
                                          static_cast<COLORREF>(-1), static_cast<COLORREF>(-1));
+    // Without its window, a redraw would be the whole screen's.
+    if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
     if (nProgressMax < 0) {
         ::RedrawWindow(m_wndStatusBar.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return;
@@ -356,10 +359,7 @@ CString HistoryItemText(ITravelLogEntry* pEntry)
     LPWSTR pszTitle = nullptr;
     if (FAILED(pEntry->GetTitle(&pszTitle))) pszTitle = nullptr;
     std::unique_ptr<wchar_t, CoTaskMemFreer> title(pszTitle);
-    CString strTitle(title.get());
-    strTitle = strTitle.Left(kMaxHistoryTitle);
-    strTitle.Replace(L"&", L"&&");
-    return strTitle;
+    return MenuItemText(CString(title.get()), kMaxHistoryTitle);
 }
 
 }  // namespace

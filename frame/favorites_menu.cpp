@@ -1,5 +1,6 @@
 // The Favorites menu of the browser frame: built from the favorites tree each time it opens.
 #include "browser_frame.h"
+#include "menu_item_text.h"
 #include "../app/tarnwick_app.h"
 #include "../res/resource.h"
 
@@ -21,12 +22,7 @@ bool IsFavoriteCommand(UINT nID)
 // The first characters of a name as a menu shows them: ampersands doubled after the cut.
 CString MenuCaption(const CString& strName)
 {
-    int nLength = strName.GetLength() < kMaxFavoriteCaption ? strName.GetLength() : kMaxFavoriteCaption;
-    // A character outside the basic plane is kept whole or left out, never halved.
-    if (nLength == kMaxFavoriteCaption && IS_HIGH_SURROGATE(strName[nLength - 1])) --nLength;
-    CString strCaption = strName.Left(nLength);
-    strCaption.Replace(L"&", L"&&");
-    return strCaption;
+    return MenuItemText(strName, kMaxFavoriteCaption);
 }
 
 // The wait cursor while the menu is built; the previous cursor comes back afterwards.

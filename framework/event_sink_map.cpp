@@ -28,8 +28,8 @@ HRESULT CEventArgs::Prepare()
             } else if (vtTarget == VT_BOOL && arg.vt == (VT_BYREF | VT_BOOL) && arg.pboolVal) {
                 m_pBoolTargets[i] = arg.pboolVal;
                 m_bools[i] = *arg.pboolVal != VARIANT_FALSE;
-            } else if (vtTarget == VT_DISPATCH && arg.vt == (VT_BYREF | VT_DISPATCH) && arg.ppdispVal) {
-                m_ppDispatch[i] = arg.ppdispVal;
+            } else if (vtTarget == VT_DISPATCH && arg.vt == (VT_BYREF | VT_DISPATCH)) {
+                m_ppDispatch[i] = arg.ppdispVal;  // may be null: the handler has nowhere to answer, and says so
             } else {
                 if (m_pEvent->puArgError) *m_pEvent->puArgError = cArgs - 1 - static_cast<UINT>(i);
                 return DISP_E_TYPEMISMATCH;

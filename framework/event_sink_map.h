@@ -25,7 +25,8 @@ public:
 
     // Converts every argument; fails with the HRESULT a sink answers when the event does not fit the list.
     HRESULT Prepare();
-    // Writes what the handler left in its BOOL* parameters back to the control's VARIANT_BOOLs.
+    // Writes what the handler left in its BOOL* parameters back to the control's VARIANT_BOOLs; after a
+    // handler that threw as well.
     void WriteBack();
 
     static constexpr int kMaxArgs = 12;
@@ -97,7 +98,14 @@ template <class TClass, class R, class... Args, size_t... I>
 HRESULT AfxCallEventHandlerImpl(TClass* pTarget, R (TClass::*pfn)(Args...), CEventArgs& args,
                                 std::index_sequence<I...>)
 {
-    (pTarget->*pfn)(AfxEventParam<Args>::Get(args, static_cast<int>(I))...);
+    try {
+        (pTarget->*pfn)(AfxEventParam<Args>::Get(args, static_cast<int>(I))...);
+    } catch (...) {
+        // What the handler answered before it failed still reaches the control: one that refuses first
+        // (a new window's Cancel) stays refused however it ends.
+        args.WriteBack();
+        throw;
+    }
     args.WriteBack();
     return S_OK;
 }

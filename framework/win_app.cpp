@@ -38,16 +38,24 @@ BOOL CWinThread::PumpMessage()
 {
     BOOL bResult = TRUE;
     // Faults of windows that are not the framework's (a hosted control's) are caught here.
-    AfxFaultBoundary([&] {
-        if (!::GetMessageW(&m_msgCur, nullptr, 0, 0)) {
-            bResult = FALSE;
-            return;
-        }
-        if (!PreTranslateMessage(&m_msgCur)) {
-            ::TranslateMessage(&m_msgCur);
-            ::DispatchMessageW(&m_msgCur);
-        }
-    });
+    bool bDispatching = false;  // past GetMessage: m_msgCur is the message being handled
+    try {
+        AfxFaultBoundary([&] {
+            if (!::GetMessageW(&m_msgCur, nullptr, 0, 0)) {
+                bResult = FALSE;
+                return;
+            }
+            bDispatching = true;
+            if (!PreTranslateMessage(&m_msgCur)) {
+                ::TranslateMessage(&m_msgCur);
+                ::DispatchMessageW(&m_msgCur);
+            }
+        });
+    } catch (...) {
+        // A paint abandoned before BeginPaint would come back at once, and fault again, for ever.
+        if (bDispatching && m_msgCur.message == WM_PAINT && m_msgCur.hwnd) ::ValidateRect(m_msgCur.hwnd, nullptr);
+        throw;
+    }
     // A handler's exception was held while the window system was on the stack; it surfaces here,
     // after the message that GetMessage returned has been dispatched. A WM_QUIT taken in the same
     // call is posted again, or a caller that absorbs the exception would wait for it forever.

@@ -53,8 +53,15 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     try {
         AfxFaultBoundary([&] {
             if (message == WM_NCDESTROY) {
-                // The object may delete itself in PostNcDestroy: nothing touches pWnd afterwards.
-                lResult = pWnd->DefWindowProc(message, wParam, lParam);
+                // The map entry goes and PostNcDestroy runs however the superclass ends, or the map would keep
+                // a dead handle to an object freed later. The object may delete itself in PostNcDestroy:
+                // nothing touches pWnd afterwards.
+                try {
+                    lResult = pWnd->DefWindowProc(message, wParam, lParam);
+                } catch (...) {
+                    pWnd->OnNcDestroy();
+                    throw;
+                }
                 pWnd->OnNcDestroy();
             } else {
                 lResult = pWnd->WindowProc(message, wParam, lParam);
@@ -68,6 +75,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         // A window whose creation was cut short must not exist half-built.
         if (message == WM_CREATE) lResult = -1;
         else if (message == WM_NCCREATE) lResult = FALSE;
+        // A paint abandoned before BeginPaint would come back at once, and fault again, for ever.
+        else if (message == WM_PAINT) ::ValidateRect(hWnd, nullptr);
     }
     t_state.msgCur = msgSaved;
     return lResult;

@@ -1,5 +1,6 @@
 #include "ole_control_site_ex.h"
 #include "ambient_props1.h"
+#include "../framework/com_boundary.h"
 
 #include <mshtmdid.h>
 
@@ -15,11 +16,13 @@ COleControlSiteEx::COleControlSiteEx(COleControlContainer* pCtrlCont) : COleCont
 
 COleControlSiteEx::~COleControlSiteEx() = default;
 
-// Each host-UI method forwards to the view's handler once it is attached.
+// Each host-UI method forwards to the view's handler once it is attached. The control's frames are on
+// the stack: a fault or exception below is held for the message loop and the control gets E_UNEXPECTED.
 #define FORWARD_TO_HANDLER(call) \
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostUIHandler) \
     AFX_MANAGE_STATE(pThis->m_pModuleState); \
-    return pThis->m_pDocHostUIHandler ? pThis->m_pDocHostUIHandler->call : E_NOTIMPL;
+    return AfxComBoundary( \
+        [&] { return pThis->m_pDocHostUIHandler ? pThis->m_pDocHostUIHandler->call : E_NOTIMPL; });
 
 IMPLEMENT_NESTED_IUNKNOWN(COleControlSiteEx, DocHostUIHandler)
 
@@ -104,13 +107,17 @@ STDMETHODIMP COleControlSiteEx::XAmbientProps1::Invoke(DISPID dispIdMember, REFI
                                                        VARIANT* pVarResult, EXCEPINFO*, UINT*)
 {
     METHOD_PROLOGUE_EX(COleControlSiteEx, AmbientProps1)
-    if (pThis->m_pAmbientProps && dispIdMember == DISPID_AMBIENT_DLCONTROL &&
-        pThis->m_pAmbientProps->GetAmbientDLControl(pVarResult) != S_FALSE) {
-        return S_OK;
-    }
-    CWnd* pWnd = pThis->m_pCtrlCont ? pThis->m_pCtrlCont->m_pWnd : nullptr;
-    if (!pWnd || !pVarResult) return DISP_E_MEMBERNOTFOUND;
-    return pWnd->OnAmbientProperty(pThis, dispIdMember, pVarResult) ? S_OK : DISP_E_MEMBERNOTFOUND;
+    return AfxComBoundary([&]() -> HRESULT {
+        // Without a place for the value nothing is answered: a success would claim a value nobody got.
+        if (!pVarResult) return DISP_E_MEMBERNOTFOUND;
+        if (pThis->m_pAmbientProps && dispIdMember == DISPID_AMBIENT_DLCONTROL &&
+            pThis->m_pAmbientProps->GetAmbientDLControl(pVarResult) != S_FALSE) {
+            return S_OK;
+        }
+        CWnd* pWnd = pThis->m_pCtrlCont ? pThis->m_pCtrlCont->m_pWnd : nullptr;
+        if (!pWnd) return DISP_E_MEMBERNOTFOUND;
+        return pWnd->OnAmbientProperty(pThis, dispIdMember, pVarResult) ? S_OK : DISP_E_MEMBERNOTFOUND;
+    });
 }
 
 IMPLEMENT_NESTED_IUNKNOWN(COleControlSiteEx, DocHostShowUI)
@@ -121,15 +128,20 @@ STDMETHODIMP COleControlSiteEx::XDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR 
 {
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostShowUI)
     AFX_MANAGE_STATE(pThis->m_pModuleState);
-    if (!pThis->m_pDocHostShowUI) return E_NOTIMPL;
-    return pThis->m_pDocHostShowUI->ShowMessage(hwnd, lpstrText, lpstrCaption, dwType, lpstrHelpFile, dwHelpContext,
-                                                plResult);
+    return AfxComBoundary([&] {
+        return pThis->m_pDocHostShowUI ? pThis->m_pDocHostShowUI->ShowMessage(hwnd, lpstrText, lpstrCaption, dwType,
+                                                                              lpstrHelpFile, dwHelpContext, plResult)
+                                       : E_NOTIMPL;
+    });
 }
 STDMETHODIMP COleControlSiteEx::XDocHostShowUI::ShowHelp(HWND hwnd, LPOLESTR pszHelpFile, UINT uCommand, DWORD dwData,
                                                          POINT ptMouse, IDispatch* pDispatchObjectHit)
 {
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostShowUI)
     AFX_MANAGE_STATE(pThis->m_pModuleState);
-    if (!pThis->m_pDocHostShowUI) return E_NOTIMPL;
-    return pThis->m_pDocHostShowUI->ShowHelp(hwnd, pszHelpFile, uCommand, dwData, ptMouse, pDispatchObjectHit);
+    return AfxComBoundary([&] {
+        return pThis->m_pDocHostShowUI
+                   ? pThis->m_pDocHostShowUI->ShowHelp(hwnd, pszHelpFile, uCommand, dwData, ptMouse, pDispatchObjectHit)
+                   : E_NOTIMPL;
+    });
 }

@@ -14,6 +14,7 @@
 #include <mshtml.h>
 #include <shellapi.h>
 #include <urlmon.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -36,6 +37,12 @@ constexpr int kBarAllowance = 5;  // per bar the page still wants
 constexpr int kMenuBand = 0;
 constexpr int kToolBand = 1;
 constexpr int kAddressBand = 2;
+
+// Bounds of what a script may ask for, well inside the window system's 16-bit coordinates.
+constexpr long kMaxRequestedCoordinate = 32000;
+constexpr long kMaxRequestedExtent = 32000;
+// How much of a placed window's caption stays on the work area, at the least.
+constexpr int kMinCaptionOnScreen = 100;
 
 // The text of an event's URL argument: a BSTR, possibly by reference.
 CString UrlOf(const VARIANT* pvarURL)
@@ -70,19 +77,59 @@ void HideBand(HWND hReBar, int nBand)
     if (!(band.fStyle & RBBS_HIDDEN)) ::SendMessageW(hReBar, RB_SHOWBAND, static_cast<WPARAM>(nBand), FALSE);
 }
 
-// Centres a top-level window on the work area of its monitor.
-void CenterOnWorkArea(HWND hWnd)
+// Places a top-level window on the work area of its monitor, centred on it when bCentre, so that
+// its caption can always be reached: a centred window larger than the work area goes to the work
+// area's top-left corner, and a placed one keeps at least part of its caption on it.
+void KeepCaptionOnWorkArea(HWND hWnd, bool bCentre)
 {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     if (!::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
     RECT rect;
-    ::GetWindowRect(hWnd, &rect);
+    if (!::GetWindowRect(hWnd, &rect)) return;
     const RECT& work = monitor.rcWork;
-    int x = work.left + ((work.right - work.left) - (rect.right - rect.left)) / 2;
-    int y = work.top + ((work.bottom - work.top) - (rect.bottom - rect.top)) / 2;
+    const int cx = rect.right - rect.left;
+    const int cy = rect.bottom - rect.top;
+    int x = rect.left;
+    int y = rect.top;
+    if (bCentre) {
+        x = work.left + ((work.right - work.left) - cx) / 2;
+        y = work.top + ((work.bottom - work.top) - cy) / 2;
+        x = std::max(std::min(x, static_cast<int>(work.right) - cx), static_cast<int>(work.left));
+        y = std::max(std::min(y, static_cast<int>(work.bottom) - cy), static_cast<int>(work.top));
+    } else {
+        const int nCaption = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME);
+        const int nGrip = std::min(cx, kMinCaptionOnScreen);
+        x = std::max(std::min(x, static_cast<int>(work.right) - nGrip), static_cast<int>(work.left) - (cx - nGrip));
+        y = std::max(std::min(y, static_cast<int>(work.bottom) - nCaption), static_cast<int>(work.top));
+    }
+    if (x == rect.left && y == rect.top) return;
     ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+// A script's number as a coordinate or an extent that the arithmetic below cannot overflow with.
+int ClampRequest(long nValue, long nMin, long nMax)
+{
+    return static_cast<int>(std::max(nMin, std::min(nValue, nMax)));
+}
+
+// A window opened for a page: closed again, later, unless claimed, so that a page refused its window
+// (a failure or a fault on the way) leaves no blank frame behind.
+class CUnclaimedFrame {
+public:
+    explicit CUnclaimedFrame(HWND hWndFrame) : m_hWndFrame(hWndFrame) {}
+    ~CUnclaimedFrame()
+    {
+        if (m_hWndFrame && ::IsWindow(m_hWndFrame)) ::PostMessageW(m_hWndFrame, WM_CLOSE, 0, 0);
+    }
+    CUnclaimedFrame(const CUnclaimedFrame&) = delete;
+    CUnclaimedFrame& operator=(const CUnclaimedFrame&) = delete;
+
+    void Claim() { m_hWndFrame = nullptr; }
+
+private:
+    HWND m_hWndFrame;
+};
 
 // Zoom values of the text-size commands, largest first: ID_TEXTSIZE_LARGEST + i has value 4 - i.
 constexpr long kZoomOfLargest = 4;
@@ -377,16 +424,23 @@ BOOL CChildView::TitleChange(BSTR bstrText)
 
 BOOL CChildView::NewWindow2(IDispatch** ppDisp, BOOL* pbCancel)
 {
+    // Refused until a dispatch has been handed back: a failure or a fault anywhere below leaves it refused.
+    if (pbCancel) *pbCancel = TRUE;
+    if (!ppDisp) return TRUE;
     CChildView* pView = OpenBrowserWindow();
+    if (!pView) return TRUE;
+    // A frame that came without its control or dispatch is closed again rather than left blank.
+    CUnclaimedFrame newFrame(::GetParent(pView->m_hWnd));
     CComPtr<IDispatch> pNewControl;
-    if (pView && pView->m_pBrowserApp) {
+    if (pView->m_pBrowserApp) {
         pView->m_pBrowserApp->put_RegisterAsBrowser(VARIANT_TRUE);
         pNewControl.Attach(pView->GetApplication());
     }
-    // The new control's reference goes to the control that asked; without one the page gets no window.
-    bool bOpened = pNewControl && ppDisp;
-    if (bOpened) *ppDisp = pNewControl.Detach();
-    if (pbCancel) *pbCancel = bOpened ? FALSE : TRUE;
+    if (!pNewControl) return TRUE;
+    // The new control's reference goes to the control that asked.
+    *ppDisp = pNewControl.Detach();
+    newFrame.Claim();
+    if (pbCancel) *pbCancel = FALSE;
     return TRUE;
 }
 
@@ -496,14 +550,18 @@ void CChildView::ApplyWindowFeatures()
     placement.showCmd = SW_SHOWNORMAL;
     const RECT rectOld = placement.rcNormalPosition;
     int nBarsHeight = WindowHeight(hReBar) + WindowHeight(pFrame->m_wndStatusBar.m_hWnd);
-    int nLeft = request.hasLeft ? request.left : rectOld.left;
-    int nTop = request.hasTop ? request.top : rectOld.top;
-    int nWidth = request.hasWidth ? request.width + kExtraWidth : rectOld.right - rectOld.left;
-    int nHeight = request.hasHeight ? request.height + nBarsHeight + nAllowance + kExtraHeight
-                                    : rectOld.bottom - rectOld.top;
+    int nLeft = request.hasLeft ? ClampRequest(request.left, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
+                                : rectOld.left;
+    int nTop = request.hasTop ? ClampRequest(request.top, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
+                              : rectOld.top;
+    int nWidth = request.hasWidth ? ClampRequest(request.width, 0, kMaxRequestedExtent) + kExtraWidth
+                                  : rectOld.right - rectOld.left;
+    int nHeight = request.hasHeight
+                      ? ClampRequest(request.height, 0, kMaxRequestedExtent) + nBarsHeight + nAllowance + kExtraHeight
+                      : rectOld.bottom - rectOld.top;
     placement.rcNormalPosition = RECT{nLeft, nTop, nLeft + nWidth, nTop + nHeight};
     ::SetWindowPlacement(pFrame->m_hWnd, &placement);
-    if (!request.hasLeft && !request.hasTop) CenterOnWorkArea(pFrame->m_hWnd);
+    KeepCaptionOnWorkArea(pFrame->m_hWnd, !request.hasLeft && !request.hasTop);
 }
 
 CChildView* CChildView::OpenBrowserWindow()
@@ -555,6 +613,13 @@ void CChildView::OnKillFocus(CWnd* pNewWnd)
 
 void CChildView::OnDestroy()
 {
+    // The site is counted and may outlive this view: a late call of the control is declined from now on
+    // rather than reaching the host objects, which go with the view. The control itself goes after this.
+    if (auto* pSite = dynamic_cast<COleControlSiteEx*>(m_wndBrowser.m_pCtrlSite)) {
+        pSite->m_pDocHostUIHandler = nullptr;
+        pSite->m_pAmbientProps = nullptr;
+        pSite->m_pDocHostShowUI = nullptr;
+    }
     // The registration holds the drop target; it must not outlive the view that owns it.
     if (m_pBrowserApp) ::RevokeDragDrop(m_hWnd);
     // Nobody may reach this view through the application once its window is gone.
@@ -748,8 +813,12 @@ void CChildView::OnFileOpenPage()
     CString strFilter, strTitle;
     strFilter.LoadString(IDS_OPEN_FILTER);
     strTitle.LoadString(IDS_OPEN_TITLE);
-    COpenPageDialog dialog(strFilter, strTitle);
-    if (dialog.DoModal() == IDOK) Navigate(dialog.GetPathName());
+    COpenPageDialog dialog(strFilter, strTitle, this);
+    HWND hWnd = m_hWnd;
+    INT_PTR nResult = dialog.DoModal();
+    // The frame can still be closed from outside (Close All) while the dialog runs.
+    if (!::IsWindow(hWnd) || FromHandlePermanent(hWnd) != this) return;
+    if (nResult == IDOK) Navigate(dialog.GetPathName());
 }
 
 void CChildView::OnFilePrintPage()

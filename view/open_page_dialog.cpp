@@ -26,10 +26,44 @@ GetOpenFileNameFn OpenFileNameFunction()
     return pfn;
 }
 
+// While the dialog is up its owner is disabled, so that the window cannot be closed or given a
+// second dialog under it; afterwards the owner is enabled and active again, and the current
+// directory, which the classic dialog moves to the chosen folder, is back where it was. Put back
+// however the dialog ends, a fault unwinding through it included.
+class COwnerScope {
+public:
+    explicit COwnerScope(HWND hWndOwner) : m_hWndOwner(hWndOwner)
+    {
+        DWORD dwLength = ::GetCurrentDirectoryW(0, nullptr);
+        if (dwLength) {
+            m_directory.resize(dwLength);
+            if (::GetCurrentDirectoryW(dwLength, m_directory.data()) >= dwLength) m_directory.clear();
+        }
+        if (m_hWndOwner && ::IsWindowEnabled(m_hWndOwner)) {
+            m_bEnableOwner = true;
+            ::EnableWindow(m_hWndOwner, FALSE);
+        }
+    }
+    ~COwnerScope()
+    {
+        if (!m_directory.empty()) ::SetCurrentDirectoryW(m_directory.data());
+        if (!m_hWndOwner || !::IsWindow(m_hWndOwner)) return;
+        if (m_bEnableOwner) ::EnableWindow(m_hWndOwner, TRUE);
+        ::SetActiveWindow(m_hWndOwner);
+    }
+    COwnerScope(const COwnerScope&) = delete;
+    COwnerScope& operator=(const COwnerScope&) = delete;
+
+private:
+    HWND m_hWndOwner;
+    bool m_bEnableOwner = false;
+    std::vector<wchar_t> m_directory;  // empty when it could not be read
+};
+
 }  // namespace
 
-COpenPageDialog::COpenPageDialog(LPCWSTR lpszFilter, LPCWSTR lpszTitle)
-    : m_filter(ParseFilter(lpszFilter)), m_strTitle(lpszTitle)
+COpenPageDialog::COpenPageDialog(LPCWSTR lpszFilter, LPCWSTR lpszTitle, CWnd* pParentWnd)
+    : m_filter(ParseFilter(lpszFilter)), m_strTitle(lpszTitle), m_pParentWnd(pParentWnd)
 {
 }
 
@@ -53,12 +87,25 @@ std::vector<COpenPageDialog::CFilterEntry> COpenPageDialog::ParseFilter(LPCWSTR 
 INT_PTR COpenPageDialog::DoModal()
 {
     m_strPathName.Empty();
+    HWND hWndOwner = FindOwner();
+    COwnerScope scope(hWndOwner);
     bool bShown = false;
-    INT_PTR nResult = ShowItemDialog(&bShown);
-    return bShown ? nResult : ShowClassicDialog();
+    INT_PTR nResult = ShowItemDialog(hWndOwner, &bShown);
+    return bShown ? nResult : ShowClassicDialog(hWndOwner);
 }
 
-INT_PTR COpenPageDialog::ShowItemDialog(bool* pbShown)
+HWND COpenPageDialog::FindOwner() const
+{
+    CWnd* pWnd = m_pParentWnd;
+    if (!pWnd) pWnd = AfxGetRoutingFrame();
+    if (!pWnd) pWnd = AfxGetMainWnd();
+    HWND hWnd = pWnd && ::IsWindow(pWnd->m_hWnd) ? pWnd->m_hWnd : nullptr;
+    // A popup cannot be owned by a child window.
+    while (hWnd && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD)) hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
+
+INT_PTR COpenPageDialog::ShowItemDialog(HWND hWndOwner, bool* pbShown)
 {
     CComPtr<IFileOpenDialog> pDialog;
     if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
@@ -74,7 +121,7 @@ INT_PTR COpenPageDialog::ShowItemDialog(bool* pbShown)
     pDialog->GetOptions(&options);
     // Only a file system path can be navigated to.
     pDialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_FILEMUSTEXIST);
-    HRESULT hr = pDialog->Show(nullptr);
+    HRESULT hr = pDialog->Show(hWndOwner);
     *pbShown = SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_CANCELLED);
     if (FAILED(hr)) return IDCANCEL;
     CComPtr<IShellItem> pItem;
@@ -87,7 +134,7 @@ INT_PTR COpenPageDialog::ShowItemDialog(bool* pbShown)
     return m_strPathName.IsEmpty() ? IDCANCEL : IDOK;
 }
 
-INT_PTR COpenPageDialog::ShowClassicDialog()
+INT_PTR COpenPageDialog::ShowClassicDialog(HWND hWndOwner)
 {
     // The classic dialog reads its filter as strings separated by null characters.
     std::vector<wchar_t> filter;
@@ -101,6 +148,7 @@ INT_PTR COpenPageDialog::ShowClassicDialog()
     wchar_t szFile[MAX_PATH] = {};
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hWndOwner;
     ofn.lpstrFilter = filter.data();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = szFile;

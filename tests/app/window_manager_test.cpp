@@ -11,6 +11,7 @@
 
 #include <exdisp.h>
 #include <functional>
+#include <new>
 #include <vector>
 
 namespace {
@@ -61,6 +62,47 @@ private:
     std::function<void(CBrowserFrame*)> m_fnStep;
     HHOOK m_hHook;
 };
+
+// While armed, the first allocation made by a frame's LoadFrame before its window exists (the manager lists
+// the frame without a handle, and the frame has none yet) throws std::bad_alloc: an exception out of the middle
+// of a creation, outside any window procedure.
+CMainFrame* g_pFailLoadingFrameOf = nullptr;
+bool g_bFailedLoadingFrame = false;
+
+bool LoadingFrameBeforeItsWindow()
+{
+    if (!g_pFailLoadingFrameOf) return false;
+    for (POSITION pos = g_pFailLoadingFrameOf->m_listFrames.GetHeadPosition(); pos;) {
+        const CMainFrame::CListedFrame& entry = g_pFailLoadingFrameOf->m_listFrames.GetNext(pos);
+        if (entry.pFrame && !entry.hWnd && !entry.pFrame->m_hWnd) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void* operator new(std::size_t nSize)
+{
+    if (LoadingFrameBeforeItsWindow()) {
+        g_pFailLoadingFrameOf = nullptr;
+        g_bFailedLoadingFrame = true;
+        throw std::bad_alloc();
+    }
+    if (void* p = ::HeapAlloc(::GetProcessHeap(), 0, nSize ? nSize : 1)) return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    if (p) ::HeapFree(::GetProcessHeap(), 0, p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    if (p) ::HeapFree(::GetProcessHeap(), 0, p);
+}
+
+namespace {
 
 // A real window manager as start-up makes it, with its first browser window open.
 class WindowManagerTest : public testing::Test {
@@ -303,6 +345,28 @@ TEST_F(WindowManagerTest, FrameWhoseCreationFaultsIsNeitherListedNorHandedOut)
     EXPECT_EQ(nTopLevel, 1);
     AfxSetSeTranslator(pfnOld);
     EXPECT_NE(OpenWindow(), nullptr);
+}
+
+TEST_F(WindowManagerTest, AnExceptionOutOfACreationLeavesNeitherTheEntryNorACloseWaitingForever)
+{
+    StartWithShowMode(L"");
+    std::vector<HWND> before = ListedWindows();
+    CChildView* pView = nullptr;
+    g_bFailedLoadingFrame = false;
+    g_pFailLoadingFrameOf = m_pManager;
+    ::SendMessageW(m_hManager, WM_OPEN_BROWSER_WINDOW, reinterpret_cast<WPARAM>(&pView), 0);
+    g_pFailLoadingFrameOf = nullptr;
+    ASSERT_TRUE(g_bFailedLoadingFrame);
+    EXPECT_THROW(AfxRethrowPendingException(), std::bad_alloc);  // held for the message loop
+    EXPECT_EQ(pView, nullptr);
+    EXPECT_EQ(ListedWindows(), before);
+    // The manager creates again, and a close is not put off for a creation that is over.
+    CChildView* pAfter = OpenWindow();
+    ASSERT_NE(pAfter, nullptr);
+    EXPECT_EQ(ListedWindows().size(), before.size() + 1);
+    ::SendMessageW(m_hManager, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(m_hManager));
+    EXPECT_TRUE(WaitForQuit());
 }
 
 TEST_F(WindowManagerTest, SweepCloseReportAndCloseDuringACreationLeaveTheNewFrameListed)

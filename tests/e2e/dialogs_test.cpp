@@ -237,4 +237,33 @@ TEST_F(DialogsEndToEnd, AboutShowsTheVersionAndStartsTheRegistryEditor)
     EXPECT_TRUE(::IsWindowEnabled(m_hFrame));
 }
 
+TEST_F(DialogsEndToEnd, ClosingEveryWindowWhileOptionsOrAboutIsUpEndsTheProgramCleanly)
+{
+    struct Case {
+        const char* name;
+        const char* menuPath;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {{"Options", "TP", L"Tarnwick Options"}, {"About", "HA", L"About Tarnwick"}};
+    for (const Case& c : cases) {
+        Start(L"about:blank");
+        PressWith(VK_CONTROL, 'N');
+        ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(2)) << c.name;
+        HWND hSecond = nullptr;
+        for (HWND hWnd : m_pTarnwick->BrowserWindows()) {
+            if (hWnd != m_hFrame) hSecond = hWnd;
+        }
+        ASSERT_NE(hSecond, nullptr) << c.name;
+        ChooseFromMenu(hSecond, c.menuPath);
+        HWND hDlg = WaitForDialog(*m_pTarnwick, c.caption);
+        ASSERT_NE(hDlg, nullptr) << c.name;
+        EXPECT_EQ(::GetWindow(hDlg, GW_OWNER), hSecond) << c.name;
+        EXPECT_FALSE(::IsWindowEnabled(hSecond)) << c.name;
+        // "Close All Window" from the other window closes the one under the dialog too.
+        ::PostMessageW(m_hFrame, WM_COMMAND, ID_APP_EXIT, 0);
+        EXPECT_EQ(m_pTarnwick->WaitForExit(), 0) << c.name;
+        m_pTarnwick.reset();
+    }
+}
+
 }  // namespace

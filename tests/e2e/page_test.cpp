@@ -163,10 +163,39 @@ TEST_F(PageEndToEnd, CtrlOShowsTheOpenDialogAndEscClosesIt)
         hDialog = WindowTitled(L"Open");
         return hDialog && ProcessOf(hDialog) == ProcessId();
     }, 10000));
+    // In front of the window it was opened from, which takes no input meanwhile.
+    EXPECT_EQ(::GetWindow(hDialog, GW_OWNER), m_hFrame);
+    EXPECT_FALSE(::IsWindowEnabled(m_hFrame));
     Activate(hDialog);
     PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
     EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hDialog) || !::IsWindowVisible(hDialog); }, 5000));
+    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return ::IsWindowEnabled(m_hFrame) != FALSE; }, 5000));
     EXPECT_EQ(m_pTarnwick->BrowserWindows().size(), 1u);
+}
+
+TEST_F(PageEndToEnd, ClosingEveryWindowWhileAnOpenDialogIsUpEndsTheProgramCleanly)
+{
+    Start(L"about:blank");
+    PressWith(VK_CONTROL, 'N');
+    ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(2));
+    HWND hSecond = nullptr;
+    for (HWND hWnd : m_pTarnwick->BrowserWindows()) {
+        if (hWnd != m_hFrame) hSecond = hWnd;
+    }
+    ASSERT_NE(hSecond, nullptr);
+    Activate(hSecond);
+    PressWith(VK_CONTROL, 'O');
+    HWND hDialog = nullptr;
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
+        hDialog = WindowTitled(L"Open");
+        return hDialog && ProcessOf(hDialog) == ProcessId();
+    }, 10000));
+    EXPECT_EQ(::GetWindow(hDialog, GW_OWNER), hSecond);
+    EXPECT_FALSE(::IsWindowEnabled(hSecond));
+    EXPECT_TRUE(::IsWindowEnabled(m_hFrame)) << "only the window it was opened from waits for it";
+    // "Close All Window" from the other window closes the one under the dialog too.
+    ::PostMessageW(m_hFrame, WM_COMMAND, ID_APP_EXIT, 0);
+    EXPECT_EQ(m_pTarnwick->WaitForExit(), 0);
 }
 
 TEST_F(PageEndToEnd, InternetOptionsWithoutADocumentStartsTheControlPanelItem)

@@ -65,6 +65,9 @@ TEST_F(HistoryMenuTest, DropDownsListTheTravelLogNearestFirstWithinTheirLimits)
     back[1].strTitle = std::wstring(100, L'x');
     back[2].strTitle = L"Q&A";
     back[3].strTitle = L"";
+    // A character outside the basic plane across the cut goes whole: 79 letters and no half pair.
+    back[4].strTitle = std::wstring(79, L'y') + L"\xD83D\xDE00 and more";
+    back[5].hrTitle = E_FAIL;  // unreadable: an empty item, and the list goes on
     control->SetTravelLog(back, Pages(L"Forward ", 30));
 
     struct Case {
@@ -89,6 +92,9 @@ TEST_F(HistoryMenuTest, DropDownsListTheTravelLogNearestFirstWithinTheirLimits)
             EXPECT_EQ(items[1].text, std::wstring(80, L'x'));
             EXPECT_EQ(items[2].text, L"Q&&A");  // shows as Q&A, no mnemonic
             EXPECT_EQ(items[3].text, L"");
+            EXPECT_EQ(items[4].text, std::wstring(79, L'y'));
+            EXPECT_EQ(items[5].text, L"");
+            EXPECT_EQ(items[6].text, L"Back 7");
             EXPECT_EQ(items[14].text, L"Back 15");
         } else {
             EXPECT_EQ(items[0].text, L"Forward 1");
@@ -191,6 +197,50 @@ std::vector<int> BreakPositions(HMENU hMenu)
         if (items[i].bBreak) positions.push_back(static_cast<int>(i));
     }
     return positions;
+}
+
+// While it lives, menus use a font this many pixels high (not saved for later sessions).
+class ScopedMenuFontHeight {
+public:
+    explicit ScopedMenuFontHeight(LONG nHeight)
+    {
+        m_saved.cbSize = sizeof(m_saved);
+        m_bSaved = ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(m_saved), &m_saved, 0) != FALSE;
+        NONCLIENTMETRICSW metrics = m_saved;
+        metrics.lfMenuFont.lfHeight = -nHeight;
+        if (m_bSaved) ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    }
+    ~ScopedMenuFontHeight()
+    {
+        if (m_bSaved) ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(m_saved), &m_saved, 0);
+    }
+    ScopedMenuFontHeight(const ScopedMenuFontHeight&) = delete;
+    ScopedMenuFontHeight& operator=(const ScopedMenuFontHeight&) = delete;
+
+private:
+    NONCLIENTMETRICSW m_saved{};
+    bool m_bSaved = false;
+};
+
+TEST_F(HistoryMenuTest, ADropDownTallerThanTheScreenBreaksIntoColumns)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    control->SetTravelLog(Pages(L"Back ", 20), Pages(L"Forward ", 30));
+    // Items a tenth of the screen high: the 25 of the Forward list cannot stand in one column.
+    ScopedMenuFontHeight font(::GetSystemMetrics(SM_CYSCREEN) / 10);
+    const MenuGeometry geometry = MeasureMenu();
+    const int r = geometry.nRows;
+    ASSERT_LT(r + 2, 25) << "item height " << geometry.nItemHeight;
+    HMENU hPopup = OpenDropDown(pFrame, ID_GO_FORWARD);
+    ASSERT_NE(hPopup, nullptr);
+    EXPECT_EQ(::GetMenuItemCount(hPopup), 25);
+    std::vector<int> breaks = BreakPositions(hPopup);
+    ASSERT_FALSE(breaks.empty()) << "rows " << r;
+    EXPECT_EQ(breaks[0], r + 2);
+    for (size_t i = 1; i < breaks.size(); ++i) EXPECT_EQ(breaks[i] - breaks[i - 1], r + 1) << i;
+    ::DestroyMenu(hPopup);
 }
 
 TEST_F(HistoryMenuTest, OverTallPopupsBreakIntoColumnsAtFixedPositions)

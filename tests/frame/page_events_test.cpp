@@ -4,8 +4,12 @@
 #include "res/resource.h"
 #include "support/creation_refusal.h"
 #include "support/message_pump.h"
+#include "support/stack_class_factory.h"
 
 #include <exdispid.h>
+#include <urlmon.h>
+#include <climits>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -101,12 +105,70 @@ ULONG RefsOf(IUnknown* p)
     return p->Release();
 }
 
+RECT WorkAreaOf(CBrowserFrame* pFrame)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(pFrame->m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
 int HeightOf(HWND hWnd)
 {
     RECT rect;
     ::GetWindowRect(hWnd, &rect);
     return rect.bottom - rect.top;
 }
+
+// A security manager whose zone lookup fails after writing a zone, as a broken one may: the Internet zone, whose
+// name and icon the zone pane would show.
+class CFailingSecurityManager : public IInternetSecurityManager {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = (riid == IID_IUnknown || riid == IID_IInternetSecurityManager) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP SetSecuritySite(IInternetSecurityMgrSite*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetSecuritySite(IInternetSecurityMgrSite**) override { return E_NOTIMPL; }
+    STDMETHODIMP MapUrlToZone(LPCWSTR, DWORD* pdwZone, DWORD) override
+    {
+        ++m_nLookups;
+        if (pdwZone) *pdwZone = URLZONE_INTERNET;
+        return E_FAIL;
+    }
+    STDMETHODIMP GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return E_NOTIMPL; }
+    STDMETHODIMP ProcessUrlAction(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP QueryCustomPolicy(LPCWSTR, REFGUID, BYTE**, DWORD*, BYTE*, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP SetZoneMapping(DWORD, LPCWSTR, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetZoneMappings(DWORD, IEnumString**, DWORD) override { return E_NOTIMPL; }
+    int m_nLookups = 0;
+};
+
+// Makes the failing security manager, or refuses to make any.
+class CSecurityManagerFactory : public StackClassFactory {
+public:
+    explicit CSecurityManagerFactory(bool bRefuse) : m_bRefuse(bRefuse) {}
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        return m_bRefuse ? E_OUTOFMEMORY : m_manager.QueryInterface(riid, ppv);
+    }
+    CFailingSecurityManager m_manager;
+
+private:
+    bool m_bRefuse;
+};
 
 class PageEventsTest : public HostedViewTest {
 protected:
@@ -214,7 +276,20 @@ TEST_F(PageEventsTest, TheSecureLockIconShowsThePadlockForEveryLevelButUnsecure)
         EXPECT_EQ(control->FireSetSecureLockIcon(c.level), S_OK);
         EXPECT_EQ(PanePixels(pFrame, 3), c.bSecure ? padlock : empty) << "level " << c.level;
     }
-    EXPECT_NE(::SendMessageW(pFrame->m_wndStatusBar.m_hWnd, SB_GETICON, 4, 0), 0);
+}
+
+TEST_F(PageEventsTest, TheZonePaneTakesTheZonesIconOnceAPageIsShown)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    const std::vector<DWORD> empty = ImagePixels(5);
+    EXPECT_EQ(PanePixels(pFrame, 4), empty) << "no zone before the first page";
+    control->FireNavigateComplete2(nullptr, L"http://example.test/");
+    EXPECT_EQ(pFrame->m_wndStatusBar.GetPaneText(4), L"Internet");
+    const std::vector<DWORD> zone = PanePixels(pFrame, 4);
+    EXPECT_FALSE(zone.empty());
+    EXPECT_NE(zone, empty);
 }
 
 TEST_F(PageEventsTest, ScriptUrlsInAnyCaseLeaveStateAndGeometryAlone)
@@ -298,11 +373,12 @@ TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
         EXPECT_EQ(rect.bottom - rect.top, c.height ? *c.height + nBars + c.nAllowance + 48 : rectOld.bottom - rectOld.top)
             << c.name;
         if (c.bCentred) {
-            MONITORINFO monitor{};
-            monitor.cbSize = sizeof(monitor);
-            ::GetMonitorInfoW(::MonitorFromWindow(pFrame->m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
-            EXPECT_NEAR((rect.left + rect.right) / 2, (monitor.rcWork.left + monitor.rcWork.right) / 2, 1) << c.name;
-            EXPECT_NEAR((rect.top + rect.bottom) / 2, (monitor.rcWork.top + monitor.rcWork.bottom) / 2, 1) << c.name;
+            // Screen coordinates on both sides: the normal rectangle is in workspace coordinates.
+            const RECT work = WorkAreaOf(pFrame);
+            RECT rectScreen;
+            pFrame->GetWindowRect(&rectScreen);
+            EXPECT_NEAR((rectScreen.left + rectScreen.right) / 2, (work.left + work.right) / 2, 1) << c.name;
+            EXPECT_NEAR((rectScreen.top + rectScreen.bottom) / 2, (work.top + work.bottom) / 2, 1) << c.name;
         } else {
             EXPECT_EQ(rect.left, c.left ? *c.left : rectOld.left) << c.name;
             EXPECT_EQ(rect.top, c.top ? *c.top : rectOld.top) << c.name;
@@ -321,6 +397,69 @@ TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
         ::GetClientRect(control->Window(), &rectControl);
         EXPECT_EQ(rectControl.right, rectView.right) << c.name;
         EXPECT_EQ(rectControl.bottom, rectView.bottom) << c.name;
+    }
+}
+
+TEST_F(PageEventsTest, AScriptOpenedWindowOfAnySizeOrPlaceKeepsItsCaptionOnTheWorkArea)
+{
+    struct Case {
+        const char* name;
+        std::optional<long> left, top, width, height;
+    };
+    const Case cases[] = {
+        {"taller and wider than the screen, centred", {}, {}, 5000, 5000},
+        {"the largest numbers a script can give", {}, {}, LONG_MAX, LONG_MAX},
+        {"negative sizes", {}, {}, LONG_MIN, -300},
+        {"placed far up and left", -5000, -5000, 400, 300},
+        {"placed at the most negative numbers, of the largest size", LONG_MIN, LONG_MIN, LONG_MAX, LONG_MAX},
+        {"placed far down and right", 100000, 100000, 400, 300},
+        {"only a top below the screen", {}, LONG_MAX, {}, {}},
+    };
+    for (const Case& c : cases) {
+        CBrowserFrame* pFrame = OpenPlacedFrame();
+        ASSERT_NE(pFrame, nullptr) << c.name;
+        std::shared_ptr<StandInControl> control = m_pFactory->Last();
+        control->SetMenuBar(false);
+        control->SetToolBar(false);
+        if (c.left) control->FireWindowSetLeft(*c.left);
+        if (c.top) control->FireWindowSetTop(*c.top);
+        if (c.width) control->FireWindowSetWidth(*c.width);
+        if (c.height) control->FireWindowSetHeight(*c.height);
+        control->FireBeforeNavigate2(nullptr, L"http://example.test/popup.htm");
+
+        const RECT work = WorkAreaOf(pFrame);
+        RECT rect;
+        pFrame->GetWindowRect(&rect);
+        const int nCaption = ::GetSystemMetrics(SM_CYCAPTION);
+        // The caption's top edge lies on the work area, and some of its length with it.
+        EXPECT_GE(rect.top, work.top) << c.name;
+        EXPECT_LE(rect.top + nCaption, work.bottom) << c.name;
+        EXPECT_LT(rect.left, work.right - 32) << c.name;
+        EXPECT_GT(rect.right, work.left + 32) << c.name;
+        EXPECT_GE(rect.right - rect.left, 0) << c.name;
+        EXPECT_GE(rect.bottom - rect.top, 0) << c.name;
+    }
+}
+
+TEST_F(PageEventsTest, AZoneThatCannotBeHadLeavesTheZonePaneAsItWas)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    for (bool bRefuse : {false, true}) {
+        SCOPED_TRACE(bRefuse ? "no security manager" : "the lookup fails");
+        CSecurityManagerFactory factory(bRefuse);
+        DWORD dwCookie = 0;
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_InternetSecurityManager, &factory, CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &dwCookie),
+                  S_OK);
+        pFrame->m_wndStatusBar.SetPaneText(4, L"Before");
+        control->FireNavigateComplete2(nullptr, L"http://example.test/page.htm");
+        control->FireDocumentComplete(nullptr, L"http://example.test/page.htm");
+        ::CoRevokeClassObject(dwCookie);
+        EXPECT_EQ(factory.m_manager.m_nLookups, bRefuse ? 0 : 2);
+        EXPECT_EQ(pFrame->m_wndStatusBar.GetPaneText(4), L"Before");
+        EXPECT_EQ(pFrame->m_wndView.m_strURL, L"http://example.test/page.htm");  // the rest goes on
     }
 }
 
@@ -390,6 +529,59 @@ TEST_F(PageEventsTest, NewWindowIsRefusedOnEveryFailure)
     ::DestroyWindow(hManager);
     answering.DestroyWindow();
     PumpPending();
+}
+
+TEST_F(PageEventsTest, NewWindowFailsClosedAndLeavesNoBlankWindowBehind)
+{
+    auto* pManager = new CMainFrame;
+    theApp.m_pMainWnd = pManager;
+    ASSERT_TRUE(pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+    ASSERT_TRUE(PumpUntil([&] { return pManager->m_listFrames.GetCount() == 1 && m_pFactory->Last(); }));
+    PumpPending();
+    std::shared_ptr<StandInControl> opener = m_pFactory->Last();
+    AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+
+    struct Case {
+        const char* name;
+        bool bWithDispatchRef;
+        std::function<void(StandInConfig&)> configureNewControl;
+        size_t nControlsMade;
+        bool bFaultHeld;
+    };
+    const Case cases[] = {
+        {"the control gives no place for the dispatch", false, [](StandInConfig&) {}, 0, false},
+        {"the new control gives no dispatch", true, [](StandInConfig& c) { c.hrGetApplication = E_FAIL; }, 1, false},
+        {"the new control faults when asked for it", true, [](StandInConfig& c) { c.bFaultInGetApplication = true; }, 1,
+         true},
+    };
+    for (const Case& c : cases) {
+        const StandInConfig defaults = m_pFactory->Defaults();
+        c.configureNewControl(m_pFactory->Defaults());
+        const size_t nControls = m_pFactory->Controls().size();
+        // The control proposes to open the window (Cancel false); only a dispatch handed back keeps it so.
+        EXPECT_TRUE(opener->FireNewWindow2(false, c.bWithDispatchRef)) << c.name;
+        m_pFactory->Defaults() = defaults;
+        EXPECT_EQ(opener->NewWindowDispatch(), nullptr) << c.name;
+        EXPECT_EQ(m_pFactory->Controls().size(), nControls + c.nControlsMade) << c.name;
+        bool bHeld = false;
+        try {
+            AfxRethrowPendingException();
+        } catch (unsigned int) {
+            bHeld = true;
+        }
+        EXPECT_EQ(bHeld, c.bFaultHeld) << c.name;
+        // The window made for the page closes again.
+        PumpPending();
+        EXPECT_EQ(pManager->m_listFrames.GetCount(), 1) << c.name;
+        if (c.nControlsMade) {
+            EXPECT_FALSE(m_pFactory->Last()->IsAlive()) << c.name;
+        }
+    }
+    AfxSetSeTranslator(pfnOld);
+    ::PostMessageW(pManager->m_listFrames.GetHead().hWnd, WM_CLOSE, 0, 0);
+    bool bQuit = false;
+    PumpUntil([&] { return theApp.m_pMainWnd == nullptr; }, 5000, &bQuit);
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
 TEST_F(PageEventsTest, NewWindowHandsTheNewControlBackAndEveryReferenceIsReturned)

@@ -2,6 +2,7 @@
 
 #include "framework/afx.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -13,6 +14,7 @@ class CEventTarget : public CCmdTarget {
 public:
     std::wstring strLog;
     BOOL bCancelToSet = TRUE;
+    bool bThrowAfterCancel = false;
     IDispatch* pDispToReturn = nullptr;
 
 protected:
@@ -20,6 +22,7 @@ protected:
     {
         strLog = std::wstring(pDisp ? L"disp " : L"null ") + (pURL->vt == VT_BSTR ? pURL->bstrVal : L"?");
         *pbCancel = bCancelToSet;
+        if (bThrowAfterCancel) throw std::runtime_error("after the answer");
         return TRUE;
     }
     BOOL OnText(BSTR bstrText)
@@ -34,6 +37,10 @@ protected:
     }
     BOOL OnNewWindow(IDispatch** ppDisp, BOOL* pbCancel)
     {
+        if (!ppDisp) {
+            strLog = L"new window, nowhere to answer";
+            return TRUE;
+        }
         *ppDisp = pDispToReturn;
         *pbCancel = FALSE;
         strLog = L"new window";
@@ -117,6 +124,36 @@ TEST(EventSinkMapTest, NewWindowHandlerFillsTheCallersPointer)
     EXPECT_EQ(Fire(target, kCtrlId, 251, args, 2), S_OK);
     EXPECT_EQ(pDisp, reinterpret_cast<IDispatch*>(0x1234));
     EXPECT_EQ(vbCancel, VARIANT_FALSE);
+}
+
+TEST(EventSinkMapTest, NewWindowWithoutAPlaceForTheDispatchReachesTheHandlerWithNull)
+{
+    CEventTarget target;
+    VARIANT_BOOL vbCancel = VARIANT_FALSE;
+    VARIANT args[2];
+    args[1].vt = VT_BYREF | VT_DISPATCH;
+    args[1].ppdispVal = nullptr;
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &vbCancel;
+    EXPECT_EQ(Fire(target, kCtrlId, 251, args, 2), S_OK);
+    EXPECT_EQ(target.strLog, L"new window, nowhere to answer");
+}
+
+TEST(EventSinkMapTest, AnswerOfAHandlerThatThrowsAfterwardsStillReachesTheControl)
+{
+    CEventTarget target;
+    target.bThrowAfterCancel = true;
+    VARIANT args[3];
+    args[2].vt = VT_DISPATCH;
+    args[2].pdispVal = nullptr;
+    args[1].vt = VT_BSTR;
+    args[1].bstrVal = ::SysAllocString(L"http://example.test/");
+    VARIANT_BOOL vbCancel = VARIANT_FALSE;
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &vbCancel;
+    EXPECT_THROW(Fire(target, kCtrlId, 250, args, 3), std::runtime_error);
+    EXPECT_EQ(vbCancel, VARIANT_TRUE);
+    ::SysFreeString(args[1].bstrVal);
 }
 
 TEST(EventSinkMapTest, EventsThatDoNotFitReachNoHandler)

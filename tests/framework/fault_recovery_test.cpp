@@ -91,6 +91,47 @@ BEGIN_MESSAGE_MAP(CFaultOnCreateWnd, CWnd)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
+// A window that faults in its paint handler before it begins painting.
+class CFaultOnPaintWnd : public CWnd {
+public:
+    int m_nPaints = 0;
+
+protected:
+    afx_msg void OnPaint()
+    {
+        ++m_nPaints;
+        NullWriteHere();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFaultOnPaintWnd, CWnd)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+// A window class of this module whose procedure fails on one message, as a control's window may.
+enum class SuperclassFailure { Fault, Throw };
+UINT g_nSuperclassFailsOn = 0;
+SuperclassFailure g_superclassFailure = SuperclassFailure::Fault;
+
+LRESULT CALLBACK FailingSuperclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == g_nSuperclassFailsOn) {
+        if (g_superclassFailure == SuperclassFailure::Throw) throw std::runtime_error("superclass");
+        NullWriteHere();
+    }
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+// Counts the framework's last call on a window object.
+class CCountingNcDestroyWnd : public CWnd {
+public:
+    int m_nPostNcDestroy = 0;
+
+protected:
+    void PostNcDestroy() override { ++m_nPostNcDestroy; }
+};
+
 class FaultRecoveryTest : public testing::Test {
 protected:
     void SetUp() override
@@ -182,6 +223,67 @@ TEST_F(FaultRecoveryTest, FaultDuringCreationFailsTheCreation)
         nHeld = nCode;
     }
     EXPECT_EQ(nHeld, static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION));
+    AfxSetSeTranslator(pfnOld);
+}
+
+TEST_F(FaultRecoveryTest, PaintAbandonedBeforeBeginPaintIsNotAskedForAgain)
+{
+    CFaultOnPaintWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"paint fault", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr));
+    // Whatever showing the window brings comes first, then it starts valid.
+    for (DWORD dwStart = ::GetTickCount(); ::GetTickCount() - dwStart < 500;) {
+        MSG msg;
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) theApp.PumpMessage();
+        else ::Sleep(10);
+    }
+    ::ValidateRect(wnd.m_hWnd, nullptr);
+    wnd.m_nPaints = 0;
+    ::InvalidateRect(wnd.m_hWnd, nullptr, TRUE);
+    // The paint goes through the loop; a window still invalid afterwards would be asked again, and fault
+    // again, at once.
+    ::PostMessageW(wnd.m_hWnd, WM_PAINT, 0, 0);
+    for (int i = 0; i < 100 && wnd.m_nPaints == 0; ++i) EXPECT_TRUE(theApp.PumpMessage());
+    EXPECT_EQ(wnd.m_nPaints, 1);
+    EXPECT_FALSE(::GetUpdateRect(wnd.m_hWnd, nullptr, FALSE));
+    wnd.DestroyWindow();
+}
+
+TEST_F(FaultRecoveryTest, SuperclassFailingInNcDestroyStillUnmapsAndFinishesTheObject)
+{
+    AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &FailingSuperclassProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TarnwickTestFailingSuperclass";
+    ASSERT_TRUE(::RegisterClassW(&wc));
+    for (SuperclassFailure failure : {SuperclassFailure::Fault, SuperclassFailure::Throw}) {
+        const bool bFault = failure == SuperclassFailure::Fault;
+        SCOPED_TRACE(bFault ? "fault" : "exception");
+        CCountingNcDestroyWnd wnd;
+        HWND hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"superclass", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                      wc.hInstance, nullptr);
+        ASSERT_TRUE(hWnd);
+        ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+        g_superclassFailure = failure;
+        g_nSuperclassFailsOn = WM_NCDESTROY;
+        ::DestroyWindow(hWnd);
+        g_nSuperclassFailsOn = 0;
+        EXPECT_FALSE(::IsWindow(hWnd));
+        EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
+        EXPECT_EQ(wnd.m_hWnd, nullptr);
+        EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
+        // The failure itself is held for the message loop as any handler's.
+        bool bHeld = false;
+        try {
+            AfxRethrowPendingException();
+        } catch (unsigned int) {
+            bHeld = bFault;
+        } catch (const std::runtime_error&) {
+            bHeld = !bFault;
+        }
+        EXPECT_TRUE(bHeld);
+    }
+    ::UnregisterClassW(wc.lpszClassName, wc.hInstance);
     AfxSetSeTranslator(pfnOld);
 }
 

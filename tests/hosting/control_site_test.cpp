@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -207,14 +208,57 @@ ForwardedCall Call(std::string method, T... args)
 }
 
 // Host objects that record every call and answer with whatever the test set.
+enum class Failure { None, Throw, Fault };
+
+void FailAs(Failure failure)
+{
+    if (failure == Failure::Throw) throw std::runtime_error("host object");
+    if (failure == Failure::Fault) {
+        volatile int* volatile pNull = nullptr;
+        *pNull = 1;
+    }
+}
+
+// What the message loop will find held, as a word; nothing is held afterwards.
+std::string HeldFailure()
+{
+    try {
+        AfxRethrowPendingException();
+    } catch (const std::runtime_error&) {
+        return "exception";
+    } catch (unsigned int) {
+        return "fault";
+    }
+    return "none";
+}
+
+const char* WordFor(Failure failure)
+{
+    return failure == Failure::Throw ? "exception" : failure == Failure::Fault ? "fault" : "none";
+}
+
+// Faults are turned into exceptions for as long as it lives, as inside the application's message loop.
+class ScopedFaultTranslation {
+public:
+    ScopedFaultTranslation() : m_pfnOld(AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; })) {}
+    ~ScopedFaultTranslation() { AfxSetSeTranslator(m_pfnOld); }
+    ScopedFaultTranslation(const ScopedFaultTranslation&) = delete;
+    ScopedFaultTranslation& operator=(const ScopedFaultTranslation&) = delete;
+
+private:
+    AFX_SE_TRANSLATOR m_pfnOld;
+};
+
 class CRecordingTargets : public IDocHostUIHandler, public IDocHostShowUI {
 public:
     std::vector<ForwardedCall> calls;
     HRESULT hrAnswer = S_OK;
+    Failure failure = Failure::None;  // how the next calls end instead of answering
 
     HRESULT Record(ForwardedCall call)
     {
         calls.push_back(std::move(call));
+        FailAs(failure);
         return hrAnswer;
     }
 
@@ -374,6 +418,7 @@ TEST_F(ControlSiteTest, EveryForwarderPassesItsArgumentsAndResultUnchanged)
     };
 
     CRecordingTargets targets;
+    ScopedFaultTranslation translation;
     HRESULT hrDistinct = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x200);
     for (const Case& c : cases) {
         const std::string& name = c.expected.method;
@@ -388,6 +433,14 @@ TEST_F(ControlSiteTest, EveryForwarderPassesItsArgumentsAndResultUnchanged)
         targets.hrAnswer = ++hrDistinct;
         EXPECT_EQ(c.call(), targets.hrAnswer) << name;
         EXPECT_EQ(targets.calls, std::vector<ForwardedCall>{c.expected}) << name;
+        // A target that fails inside: the control's frames are not unwound; it gets E_UNEXPECTED, and the
+        // failure waits for the message loop.
+        for (Failure failure : {Failure::Throw, Failure::Fault}) {
+            targets.failure = failure;
+            EXPECT_EQ(c.call(), E_UNEXPECTED) << name << " " << WordFor(failure);
+            targets.failure = Failure::None;
+            EXPECT_EQ(HeldFailure(), WordFor(failure)) << name;
+        }
     }
 }
 
@@ -397,11 +450,13 @@ public:
     HRESULT GetAmbientDLControl(VARIANT* pvarResult) override
     {
         results.push_back(pvarResult);
+        FailAs(failure);
         return hrAnswer;
     }
 
     std::vector<VARIANT*> results;
     HRESULT hrAnswer = S_OK;
+    Failure failure = Failure::None;
 };
 
 TEST_F(ControlSiteTest, DownloadControlIsAskedOfTheAttachedObjectWithTheCallersResult)
@@ -440,7 +495,73 @@ TEST_F(ControlSiteTest, DownloadControlIsAskedOfTheAttachedObjectWithTheCallersR
             << c.name;
         EXPECT_EQ(ambient.results, std::vector<VARIANT*>(c.nAsked, &v)) << c.name;
     }
+    // An object failing inside: E_UNEXPECTED, the failure held for the message loop.
+    ScopedFaultTranslation translation;
+    for (Failure failure : {Failure::Throw, Failure::Fault}) {
+        ambient.failure = failure;
+        VARIANT v;
+        ::VariantInit(&v);
+        EXPECT_EQ(pAmbient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, &v, nullptr,
+                                   nullptr),
+                  E_UNEXPECTED)
+            << WordFor(failure);
+        EXPECT_EQ(HeldFailure(), WordFor(failure));
+    }
     pSite->m_pAmbientProps = pViewsOwn;
+}
+
+TEST_F(ControlSiteTest, AmbientAskedWithoutAPlaceForTheResultIsNotFound)
+{
+    CBrowserFrame* pFrame = OpenFrame(false);
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    CComPtr<IDispatch> pAmbient;
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pAmbient)), S_OK);
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        for (DISPID dispid : {DISPID_AMBIENT_DLCONTROL, DISPID_AMBIENT_USERMODE, DISPID_AMBIENT_USERAGENT}) {
+            EXPECT_EQ(pAmbient->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, nullptr, nullptr, nullptr),
+                      DISP_E_MEMBERNOTFOUND)
+                << nPass << " " << dispid;
+        }
+        PumpPending();  // second pass after the view attached its objects
+    }
+}
+
+TEST_F(ControlSiteTest, ALateCallOfTheControlAfterTheViewHasGoneIsDeclined)
+{
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    // References to the site, as a control that lets go late keeps them.
+    CComPtr<IDocHostUIHandler> pHandler;
+    CComPtr<IDocHostShowUI> pShowUI;
+    CComPtr<IDispatch> pAmbient;
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDocHostUIHandler, reinterpret_cast<void**>(&pHandler)), S_OK);
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDocHostShowUI, reinterpret_cast<void**>(&pShowUI)), S_OK);
+    ASSERT_EQ(control->ClientSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pAmbient)), S_OK);
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_EQ(pHandler->GetHostInfo(&info), S_OK);
+
+    ::SendMessageW(pFrame->m_hWnd, WM_CLOSE, 0, 0);
+    PumpPending();
+    ASSERT_FALSE(control->IsAlive());
+
+    info = DOCHOSTUIINFO{};
+    EXPECT_EQ(pHandler->GetHostInfo(&info), E_NOTIMPL);
+    EXPECT_EQ(info.dwFlags, 0u);
+    IDispatch* pExternal = nullptr;
+    EXPECT_EQ(pHandler->GetExternal(&pExternal), E_NOTIMPL);
+    EXPECT_EQ(pExternal, nullptr);
+    LRESULT lResult = 0;
+    OLECHAR szText[] = L"late";
+    EXPECT_EQ(pShowUI->ShowMessage(nullptr, szText, szText, MB_OK, nullptr, 0, &lResult), E_NOTIMPL);
+    VARIANT v;
+    ::VariantInit(&v);
+    EXPECT_EQ(pAmbient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, &v, nullptr,
+                               nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(v.vt, VT_EMPTY);
 }
 
 }  // namespace

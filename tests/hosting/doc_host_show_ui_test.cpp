@@ -64,6 +64,28 @@ TEST_F(DocHostShowUITest, TheLibrarysTwoNoticesAreDroppedByWholeText)
     EXPECT_EQ(::GetModuleHandleW(L"SHDOCLC.DLL"), nullptr);
 }
 
+TEST_F(DocHostShowUITest, NoTextIsShownAsAnEmptyBoxAndNoPlaceForTheAnswerIsNoFault)
+{
+    CDocHostShowUI showUI;
+    {
+        ScopedMessageBoxAnswerer answerer(IDOK);
+        LRESULT lResult = -12345;
+        EXPECT_EQ(showUI.ShowMessage(nullptr, nullptr, const_cast<LPOLESTR>(L"Page caption"), MB_OK, nullptr, 0,
+                                     &lResult),
+                  S_OK);
+        ASSERT_EQ(answerer.boxes().size(), 1u);
+        EXPECT_EQ(answerer.boxes()[0].text, L"");
+        EXPECT_EQ(lResult, IDOK);
+    }
+    for (const wchar_t* pszText : {L"Hello", kNotice8033}) {
+        ScopedMessageBoxAnswerer answerer(IDOK);
+        EXPECT_EQ(showUI.ShowMessage(nullptr, const_cast<LPOLESTR>(pszText), const_cast<LPOLESTR>(L"Page caption"),
+                                     MB_OK, nullptr, 0, nullptr),
+                  S_OK);
+        EXPECT_EQ(answerer.boxes().size(), pszText == kNotice8033 ? 0u : 1u);
+    }
+}
+
 TEST_F(DocHostShowUITest, HelpIsLeftToTheControl)
 {
     CDocHostShowUI showUI;

@@ -54,6 +54,49 @@ TEST(ImpIDispatchTest, EveryCallAnswersTrueAsOne)
     EXPECT_EQ(external.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), S_OK);
 }
 
+TEST(ImpIDispatchTest, MissingArraysAreRefusedAndBadOnesNeverUnwindIntoTheScript)
+{
+    CImpIDispatch external;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"AddFavorite")};
+    DISPID id = 12345;
+    struct Case {
+        const char* name;
+        LPOLESTR* rgszNames;
+        UINT cNames;
+        DISPID* rgDispId;
+        HRESULT hr;
+    };
+    const Case cases[] = {
+        {"no names array", nullptr, 1, &id, E_POINTER},
+        {"no ids array", names, 1, nullptr, E_POINTER},
+        {"neither, for no names", nullptr, 0, nullptr, S_OK},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(external.GetIDsOfNames(IID_NULL, c.rgszNames, c.cNames, LOCALE_USER_DEFAULT, c.rgDispId), c.hr)
+            << c.name;
+    }
+    EXPECT_EQ(id, 12345) << "nothing written";
+
+    // Pointers into nowhere fault inside; the script engine gets E_UNEXPECTED and the fault waits for the loop.
+    AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
+    auto heldFault = [] {
+        try {
+            AfxRethrowPendingException();
+        } catch (unsigned int nCode) {
+            return nCode == static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION);
+        }
+        return false;
+    };
+    LPOLESTR badNames[] = {reinterpret_cast<LPOLESTR>(16)};
+    EXPECT_EQ(external.GetIDsOfNames(IID_NULL, badNames, 1, LOCALE_USER_DEFAULT, &id), E_UNEXPECTED);
+    EXPECT_TRUE(heldFault());
+    EXPECT_EQ(external.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, reinterpret_cast<VARIANT*>(16), nullptr,
+                              nullptr),
+              E_UNEXPECTED);
+    EXPECT_TRUE(heldFault());
+    AfxSetSeTranslator(pfnOld);
+}
+
 TEST(ImpIDispatchTest, OnlyUnknownAndDispatchAreHandedOutAndTheCountNeverDeletes)
 {
     CExternalProbe external;

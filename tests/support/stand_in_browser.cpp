@@ -541,13 +541,13 @@ HRESULT StandInControl::FireProgressChange(long nProgress, long nProgressMax)
     return Fire(DISPID_PROGRESSCHANGE, {LongArg(nProgress), LongArg(nProgressMax)});
 }
 
-bool StandInControl::FireNewWindow2(bool bCancel)
+bool StandInControl::FireNewWindow2(bool bCancel, bool bWithDispatchRef)
 {
     IDispatch* pNewWindow = nullptr;
     VARIANT varNewWindow;
     ::VariantInit(&varNewWindow);
     V_VT(&varNewWindow) = VT_DISPATCH | VT_BYREF;
-    V_DISPATCHREF(&varNewWindow) = &pNewWindow;
+    V_DISPATCHREF(&varNewWindow) = bWithDispatchRef ? &pNewWindow : nullptr;
     VARIANT_BOOL vbCancel = bCancel ? VARIANT_TRUE : VARIANT_FALSE;
     Fire(DISPID_NEWWINDOW2, {varNewWindow, BoolRef(&vbCancel)});
     m_pState->spNewWindow.Attach(pNewWindow);

@@ -78,6 +78,7 @@ struct StandInDocumentConfig {
 struct StandInTravelEntry {
     std::wstring strTitle;
     std::wstring strURL;
+    HRESULT hrTitle = S_OK;  // GetTitle fails with this, writing nothing, unless S_OK
 };
 
 // A control's behaviour; the factory's defaults are copied into each new
@@ -95,6 +96,9 @@ struct StandInConfig {
     VARIANT_BOOL bMenuBar = VARIANT_TRUE;
     VARIANT_BOOL bToolBar = VARIANT_TRUE;
     HRESULT hrExecWB = S_OK;                       // ExecWB of commands other than the zoom ones
+    HRESULT hrZoom = S_OK;                         // ExecWB(OLECMDID_ZOOM) answers this, its output written all the same
+    HRESULT hrGetApplication = S_OK;               // get_Application fails with this, writing null
+    bool bFaultInGetApplication = false;           // the next get_Application faults (a null write), once
     HRESULT hrDocumentExec = S_OK;                 // the documents' IOleCommandTarget::Exec
 };
 
@@ -190,7 +194,7 @@ public:
     HRESULT FireProgressChange(long nProgress, long nProgressMax);
     // The sinks' answer to NewWindow2: Cancel and the object they put in *ppDisp,
     // whose reference the record keeps (NewWindowDispatch) until ResetNewWindow.
-    bool FireNewWindow2(bool bCancel = false);
+    bool FireNewWindow2(bool bCancel = false, bool bWithDispatchRef = true);
     IDispatch* NewWindowDispatch() const;
     void ResetNewWindow();
     HRESULT FireSetSecureLockIcon(long nSecureLockIcon);

@@ -768,6 +768,16 @@ HRESULT CStandInBrowser::get_Application(IDispatch** ppDisp)
 {
     Record("get_Application");
     if (!ppDisp) return E_POINTER;
+    StandInConfig& config = m_pState->config;
+    if (config.bFaultInGetApplication) {
+        config.bFaultInGetApplication = false;
+        volatile int* volatile pNull = nullptr;
+        *pNull = 1;
+    }
+    if (FAILED(config.hrGetApplication)) {
+        *ppDisp = nullptr;
+        return config.hrGetApplication;
+    }
     *ppDisp = static_cast<IWebBrowser2*>(this);
     AddRef();
     return S_OK;
@@ -889,7 +899,7 @@ HRESULT CStandInBrowser::ExecWB(OLECMDID cmdID, OLECMDEXECOPT cmdexecopt, VARIAN
         V_VT(pvaOut) = VT_I4;
         V_I4(pvaOut) = config.nZoom;
     }
-    return S_OK;
+    return config.hrZoom;
 }
 
 HRESULT CStandInBrowser::get_ReadyState(READYSTATE* plReadyState)

@@ -33,7 +33,11 @@ public:
     }
 
     // ITravelLogEntry
-    HRESULT STDMETHODCALLTYPE GetTitle(LPWSTR* ppszTitle) override { return CoTaskString(m_entry.strTitle, ppszTitle); }
+    HRESULT STDMETHODCALLTYPE GetTitle(LPWSTR* ppszTitle) override
+    {
+        if (FAILED(m_entry.hrTitle)) return m_entry.hrTitle;
+        return CoTaskString(m_entry.strTitle, ppszTitle);
+    }
     HRESULT STDMETHODCALLTYPE GetURL(LPWSTR* ppszURL) override { return CoTaskString(m_entry.strURL, ppszURL); }
 
 protected:

@@ -39,6 +39,14 @@ TEST_F(ChildViewTest, NavigatePassesTheArgumentsToOneNavigate2)
 
 TEST_F(ChildViewTest, WithoutAControlNothingReachesAnyone)
 {
+    // Another window's control, active, is there to be reached by mistake.
+    CBrowserFrame* pFrame = OpenFrame();
+    ASSERT_NE(pFrame, nullptr);
+    std::shared_ptr<StandInControl> control = m_pFactory->Last();
+    control->SetDocument(true);
+    theApp.m_pActiveView = &pFrame->m_wndView;
+    control->ClearCalls();
+
     CChildView view;  // never created
     view.Navigate(L"http://example.test/");
     view.GoHome();
@@ -46,7 +54,11 @@ TEST_F(ChildViewTest, WithoutAControlNothingReachesAnyone)
     EXPECT_EQ(view.GetApplication(), nullptr);
     EXPECT_EQ(view.GetHtmlDocument(), nullptr);
     EXPECT_FALSE(view.IsTopLevelBrowser(nullptr));
-    EXPECT_TRUE(m_pFactory->Controls().empty());
+    EXPECT_FALSE(view.IsTopLevelBrowser(control->Dispatch()));
+    EXPECT_EQ(view.GetTextSizeCommand(), static_cast<UINT>(ID_TEXTSIZE_MEDIUM));
+    EXPECT_EQ(m_pFactory->Controls().size(), 1u) << "no control made";
+    EXPECT_TRUE(control->CallNames().empty()) << testing::PrintToString(control->CallNames());
+    theApp.m_pActiveView = nullptr;
 }
 
 TEST_F(ChildViewTest, KeysAndSideButtonsFollowTheRulesInOrder)

@@ -1,11 +1,16 @@
 #include "support/hosted_view_fixture.h"
 #include "app/main_frame.h"
 #include "res/resource.h"
+#include "support/creation_refusal.h"
 #include "support/message_pump.h"
 #include "support/stack_class_factory.h"
 #include "view/open_page_dialog.h"
 
 #include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cwchar>
 
 #include <string>
 
@@ -38,6 +43,42 @@ bool IsEnabled(CBrowserFrame* pFrame, UINT nID)
 void Command(CBrowserFrame* pFrame, UINT nID)
 {
     pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 1), 0);  // as the accelerator sends it
+}
+
+// The ids of the control panel processes ("control.exe") running now.
+std::vector<DWORD> ControlPanelProcesses()
+{
+    std::vector<DWORD> ids;
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Process32FirstW(hSnapshot, &entry); bMore; bMore = ::Process32NextW(hSnapshot, &entry)) {
+        if (::_wcsicmp(entry.szExeFile, L"control.exe") == 0) ids.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(hSnapshot);
+    return ids;
+}
+
+std::vector<DWORD> NewProcesses(const std::vector<DWORD>& before, const std::vector<DWORD>& after)
+{
+    std::vector<DWORD> started;
+    for (DWORD dwId : after) {
+        if (std::find(before.begin(), before.end(), dwId) == before.end()) started.push_back(dwId);
+    }
+    return started;
+}
+
+// Ends the processes a test started, by their ids.
+void EndProcesses(const std::vector<DWORD>& ids)
+{
+    for (DWORD dwId : ids) {
+        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwId)) {
+            ::TerminateProcess(hProcess, 1);
+            ::WaitForSingleObject(hProcess, 5000);
+            ::CloseHandle(hProcess);
+        }
+    }
 }
 
 TEST_F(PageCommandsTest, ClipboardKeysActOnTheAddressBoxWhenItHasTheFocus)
@@ -108,6 +149,10 @@ TEST_F(PageCommandsTest, OnThePageCopyAndSelectAllAlwaysActCutAndPasteOnlyInEdit
         {"a file field", StandInElementKind::InputFile, L"file", {}, true},
         {"an embedded object", StandInElementKind::Object, L"", {}, true},
         {"a frame holding a text field", StandInElementKind::Plain, L"", {frameWithLink, frameWithTextField}, true},
+        {"a blank-typed text field, the frames asked instead: one holds a text field", StandInElementKind::InputText,
+         L" ", {frameWithLink, frameWithTextField}, true},
+        {"a blank-typed text area, the frames asked instead: none holds one", StandInElementKind::TextArea, L"",
+         {frameWithLink}, false},
         {"frames without one", StandInElementKind::Plain, L"", {frameWithLink}, false},
     };
     for (const Case& c : cases) {
@@ -197,18 +242,27 @@ TEST_F(PageCommandsTest, DocumentCommandsReachTheDocumentWithTheirGroupAndId)
         EXPECT_EQ(control->CountCalls("get_Application"), 1) << c.name;  // the control is asked first
     }
 
-    // A failing command is still a command that reached the page: no control panel instead.
+    // A failing command is still a command that reached the page: no control panel instead. The control
+    // panel's process, had it been started, exists by the time ShellExecute returns.
     control->Config().hrDocumentExec = E_FAIL;
     control->ClearCalls();
+    const std::vector<DWORD> panelsBefore = ControlPanelProcesses();
     Command(pFrame, ID_TOOLS_INTERNET_OPTIONS);
     EXPECT_EQ(control->CountCalls("Document.Exec"), 1);
-    PumpPending();
-    EXPECT_EQ(::FindWindowW(nullptr, L"Internet Settings"), nullptr);
+    std::vector<DWORD> started = NewProcesses(panelsBefore, ControlPanelProcesses());
+    EXPECT_TRUE(started.empty());
+    EndProcesses(started);
 
     control->SetDocument(false);
     control->ClearCalls();
     for (UINT nID : {ID_FILE_PRINT_PAGE, ID_FILE_PRINT_PREVIEW_PAGE, ID_PAGE_FIND, ID_VIEW_SOURCE}) Command(pFrame, nID);
     EXPECT_EQ(control->CountCalls("Document.Exec"), 0);
+
+    // Without a document the same look finds the control panel the command starts.
+    Command(pFrame, ID_TOOLS_INTERNET_OPTIONS);
+    started = NewProcesses(panelsBefore, ControlPanelProcesses());
+    EXPECT_EQ(started.size(), 1u);
+    EndProcesses(started);
 }
 
 TEST_F(PageCommandsTest, NewWindowOpensTheCurrentLocationInAWindowOfItsOwn)
@@ -236,7 +290,17 @@ TEST_F(PageCommandsTest, NewWindowOpensTheCurrentLocationInAWindowOfItsOwn)
     EXPECT_EQ(navigations[0].Arg("URL"), "BSTR:http://example.test/here");
     EXPECT_EQ(navigations[0].Arg("Flags"), "I4:0");
 
+    // A manager that cannot make the window, and no manager at all: nothing opens, nothing else happens.
+    {
+        ScopedCreationRefusal refusal;
+        pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW_WINDOW, 1), 0);
+        EXPECT_EQ(refusal.refused(), 1);
+    }
     theApp.m_pMainWnd = nullptr;
+    pFrame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW_WINDOW, 1), 0);
+    EXPECT_EQ(m_pFactory->Controls().size(), 2u);
+    EXPECT_EQ(pManager->m_listFrames.GetCount(), 2);
+
     ::DestroyWindow(pManager->m_hWnd);
     PumpPending();
 }
@@ -261,6 +325,8 @@ struct DialogDriver {
     std::wstring strTitle;
     std::vector<std::wstring> fileTypes;
     bool bAnswered = false;
+    HWND hOwner = nullptr;          // the dialog's owner while it was up
+    bool bOwnerEnabled = true;      // whether that owner took input meanwhile
 
     static DialogDriver* s_pDriver;
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR nTimer, DWORD)
@@ -280,6 +346,8 @@ struct DialogDriver {
         if (!hDialog || driver.bAnswered) return;
         driver.bAnswered = true;
         ::KillTimer(nullptr, nTimer);
+        driver.hOwner = ::GetWindow(hDialog, GW_OWNER);
+        driver.bOwnerEnabled = driver.hOwner && ::IsWindowEnabled(driver.hOwner);
         wchar_t szTitle[64] = {};
         ::GetWindowTextW(hDialog, szTitle, 64);
         driver.strTitle = szTitle;
@@ -339,6 +407,12 @@ TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
     ::WriteFile(hFile, "not a picture", 13, &dwWritten, nullptr);
     ::CloseHandle(hFile);
 
+    // The process's current directory is somewhere else than the chosen file.
+    wchar_t szStartDirectory[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, szStartDirectory, MAX_PATH);
+    *std::wcsrchr(szStartDirectory, L'\\') = L'\0';
+    ASSERT_TRUE(::SetCurrentDirectoryW(szStartDirectory));
+
     // Where the item dialog cannot be made, the classic one stands in.
     RefusingClassFactory refusing;
     for (bool bClassic : {false, true})
@@ -359,6 +433,14 @@ TEST_F(PageCommandsTest, OpenShowsTheDialogAndNavigatesToTheChosenFile)
         if (dwCookie) ::CoRevokeClassObject(dwCookie);
         EXPECT_TRUE(driver.bAnswered);
         EXPECT_EQ(driver.strTitle, L"Open");
+        // Modal over the frame that routed the command, which takes input again afterwards.
+        EXPECT_EQ(driver.hOwner, pFrame->m_hWnd);
+        EXPECT_FALSE(driver.bOwnerEnabled);
+        EXPECT_TRUE(::IsWindowEnabled(pFrame->m_hWnd));
+        EXPECT_EQ(::GetActiveWindow(), pFrame->m_hWnd);
+        wchar_t szDirectory[MAX_PATH] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, szDirectory);
+        EXPECT_STREQ(szDirectory, szStartDirectory);
         ASSERT_EQ(driver.fileTypes.size(), 6u);
         EXPECT_EQ(driver.fileTypes[4], L"PNG Files(*.png)");
         std::vector<StandInCall> navigations = control->CallsNamed("Navigate2");
