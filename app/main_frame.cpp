@@ -65,10 +65,16 @@ void CMainFrame::OnViewReady()
 
     CChildView* pView = nullptr;
     int nFailed = 0;
+    // The first page's request leaves before the new window paints: the page is what the user waits for,
+    // and the connection proceeds on the control's own threads while the window paints.
+    m_bPaintAfterNavigate = true;
     OnOpenBrowserWindow(reinterpret_cast<WPARAM>(&pView), reinterpret_cast<LPARAM>(&nFailed));
+    m_bPaintAfterNavigate = false;
     if (pView) {
+        HWND hFrame = ::GetParent(pView->m_hWnd);
         if (!theApp.m_strStartUrl.IsEmpty()) pView->Navigate(theApp.m_strStartUrl);
         else pView->GoHome();
+        if (::IsWindow(hFrame)) ::UpdateWindow(hFrame);
     }
     if (m_nTimer == 0) StartSweepTimer();
 }
@@ -113,7 +119,7 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
     pFrame->ShowWindow(ShowCommandFor(theApp.m_strShowMode));
     if (bHasReference) pFrame->ShowWindow(static_cast<int>(wpReference.showCmd));
     theApp.m_strShowMode.Empty();
-    pFrame->UpdateWindow();
+    if (!m_bPaintAfterNavigate) pFrame->UpdateWindow();
 
     if (ppView) *ppView = &pFrame->m_wndView;
     return 0;
