@@ -102,8 +102,13 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
     // Until LoadFrame returns, the entry has no window handle: sweeps and close reports run from nested
     // message loops leave it alone, and a close of the manager waits, since both would free the entry.
     m_listFrames.AddTail(CListedFrame{pFrame, nullptr});
+    // A frame that is to be shown maximised is created so: its bars are laid out at that size while it is
+    // still hidden, not again once it shows. Restoring it still gives the default position and size.
+    const int nShow = ShowCommandFor(theApp.m_strShowMode);
+    const bool bMaximised = nShow == SW_SHOWMAXIMIZED && (!bHasReference || wpReference.showCmd == SW_SHOWMAXIMIZED);
     ++m_nCreating;
-    BOOL bLoaded = pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr);
+    BOOL bLoaded = pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | (bMaximised ? WS_MAXIMIZE : 0),
+                                     nullptr, nullptr);
     --m_nCreating;
     POSITION pos = m_listFrames.Find(CListedFrame{pFrame, nullptr});
     if (!bLoaded) {
@@ -116,7 +121,7 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
     if (pos) m_listFrames.GetAt(pos).hWnd = pFrame->m_hWnd;
     CloseIfDeferred();
 
-    pFrame->ShowWindow(ShowCommandFor(theApp.m_strShowMode));
+    pFrame->ShowWindow(nShow);
     if (bHasReference) pFrame->ShowWindow(static_cast<int>(wpReference.showCmd));
     theApp.m_strShowMode.Empty();
     if (!m_bPaintAfterNavigate) pFrame->UpdateWindow();
