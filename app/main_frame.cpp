@@ -65,10 +65,16 @@ void CMainFrame::OnViewReady()
 
     CChildView* pView = nullptr;
     int nFailed = 0;
+    // The first page's request leaves before the new window paints: the page is what the user waits for,
+    // and the connection proceeds on the control's own threads while the window paints.
+    m_bPaintAfterNavigate = true;
     OnOpenBrowserWindow(reinterpret_cast<WPARAM>(&pView), reinterpret_cast<LPARAM>(&nFailed));
+    m_bPaintAfterNavigate = false;
     if (pView) {
+        HWND hFrame = ::GetParent(pView->m_hWnd);
         if (!theApp.m_strStartUrl.IsEmpty()) pView->Navigate(theApp.m_strStartUrl);
         else pView->GoHome();
+        if (::IsWindow(hFrame)) ::UpdateWindow(hFrame);
     }
     if (m_nTimer == 0) StartSweepTimer();
 }
@@ -93,11 +99,16 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
         bHasReference = ::GetWindowPlacement(::GetParent(pActiveView->m_hWnd), &wpReference) != FALSE;
     }
 
+    // A frame that is to be shown maximised is created so: its bars are laid out at that size while it is
+    // still hidden, not again once it shows. Restoring it still gives the default position and size.
+    const int nShow = ShowCommandFor(theApp.m_strShowMode);
+    const bool bMaximised = nShow == SW_SHOWMAXIMIZED && (!bHasReference || wpReference.showCmd == SW_SHOWMAXIMIZED);
     // Until LoadFrame returns, the entry has no window handle: sweeps and close reports run from nested
     // message loops leave it alone, and a close of the manager waits, since both would free the entry.
     {
         CFrameCreation creation(*this, pFrame);
-        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
+        if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | (bMaximised ? WS_MAXIMIZE : 0),
+                               nullptr, nullptr)) {
             // The frame has deleted itself: tell the sender as for a failed allocation.
             if (pnFailed) *pnFailed = 1;
             return 0;
@@ -105,10 +116,10 @@ LRESULT CMainFrame::OnOpenBrowserWindow(WPARAM wParam, LPARAM lParam)
         creation.Keep(pFrame->m_hWnd);
     }
 
-    pFrame->ShowWindow(ShowCommandFor(theApp.m_strShowMode));
+    pFrame->ShowWindow(nShow);
     if (bHasReference) pFrame->ShowWindow(static_cast<int>(wpReference.showCmd));
     theApp.m_strShowMode.Empty();
-    pFrame->UpdateWindow();
+    if (!m_bPaintAfterNavigate) pFrame->UpdateWindow();
 
     if (ppView) *ppView = &pFrame->m_wndView;
     return 0;

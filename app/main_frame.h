@@ -68,4 +68,5 @@ private:
 
     int m_nCreating = 0;            // frames inside LoadFrame now
     bool m_bCloseDeferred = false;  // a close arrived while a frame was being created
+    bool m_bPaintAfterNavigate = false;  // the first window paints once its view has navigated
 };

@@ -10,6 +10,17 @@
 namespace {
 thread_local CFrameWndEx* t_pRoutingFrame = nullptr;
 
+// Places a child unless it is there already: a frame being shown gets a WM_SIZE of the size it
+// was laid out at while hidden, and nothing needs to move or repaint for it.
+void PlaceChild(HWND hChild, int x, int y, int cx, int cy)
+{
+    RECT rect;
+    ::GetWindowRect(hChild, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(hChild), reinterpret_cast<POINT*>(&rect), 2);
+    if (rect.left == x && rect.top == y && rect.right - rect.left == cx && rect.bottom - rect.top == cy) return;
+    ::SetWindowPos(hChild, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Restores the outer routing frame however the handler ends: a fault unwinds through here.
 class CPushRoutingFrame {
 public:
@@ -149,22 +160,21 @@ void CFrameWndEx::RecalcLayout()
     // Every visible bar that is a direct child, docked or not, takes its edge.
     for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
         auto* pBar = dynamic_cast<CBasePane*>(CWnd::FromHandlePermanent(hChild));
-        if (!pBar || !::IsWindowVisible(hChild)) continue;
+        // The bar's own style: IsWindowVisible is false for every bar while the frame is hidden, and a
+        // frame laid out only once shown moves and repaints all its bars while the user watches.
+        if (!pBar || !(::GetWindowLongW(hChild, GWL_STYLE) & WS_VISIBLE)) continue;
         SIZE size = pBar->CalcFixedLayout(TRUE, TRUE);
         if (pBar->GetCurrentAlignment() & CBRS_ALIGN_TOP) {
-            ::SetWindowPos(hChild, nullptr, rect.left, rect.top, rect.right - rect.left, size.cy,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceChild(hChild, rect.left, rect.top, rect.right - rect.left, size.cy);
             rect.top += size.cy;
         } else if (pBar->GetCurrentAlignment() & CBRS_ALIGN_BOTTOM) {
-            ::SetWindowPos(hChild, nullptr, rect.left, rect.bottom - size.cy, rect.right - rect.left, size.cy,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceChild(hChild, rect.left, rect.bottom - size.cy, rect.right - rect.left, size.cy);
             rect.bottom -= size.cy;
         }
     }
     if (rect.bottom < rect.top) rect.bottom = rect.top;
     if (HWND hView = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST)) {
-        ::SetWindowPos(hView, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceChild(hView, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     }
 }
 

@@ -28,3 +28,10 @@ bench_machine() {
   echo "machine: $(nproc) CPUs, $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) RAM," \
     "$(wine --version 2>/dev/null), $(date -u '+%Y-%m-%d %H:%M UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
 }
+
+# The Linux path of the favorites folder of the session prefix's user.
+bench_favorites_folder() {
+  local user
+  user=$(whoami)
+  echo "$WINEPREFIX/drive_c/users/$user/Favorites"
+}

@@ -119,6 +119,41 @@ TEST_F(BrowserFrameTest, BarsSitInTheirBandsAndPanes)
     EXPECT_EQ(rectView.right - rectView.left, rectClient.right);
 }
 
+// Laid out while still hidden, whether at the default size or created maximised: showing the frame
+// must not be what first moves its bars into place.
+TEST_F(BrowserFrameTest, BarsAreInPlaceBeforeTheFrameIsShown)
+{
+    const struct {
+        const char* name;
+        DWORD dwExtraStyle;
+    } kCases[] = {{"default size", 0}, {"created maximised", WS_MAXIMIZE}};
+    for (const auto& c : kCases) {
+        auto* pFrame = new CBrowserFrame;
+        ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | c.dwExtraStyle)) << c.name;
+        m_frames.push_back(pFrame->m_hWnd);
+        ASSERT_FALSE(::IsWindowVisible(pFrame->m_hWnd)) << c.name;
+        RECT rectClient, rectReBar, rectStatus, rectView;
+        pFrame->GetClientRect(&rectClient);
+        ::GetWindowRect(pFrame->m_wndReBar.m_hWnd, &rectReBar);
+        ::GetWindowRect(pFrame->m_wndStatusBar.m_hWnd, &rectStatus);
+        ::GetWindowRect(pFrame->m_wndView.m_hWnd, &rectView);
+        ::MapWindowPoints(nullptr, pFrame->m_hWnd, reinterpret_cast<POINT*>(&rectReBar), 2);
+        ::MapWindowPoints(nullptr, pFrame->m_hWnd, reinterpret_cast<POINT*>(&rectStatus), 2);
+        ::MapWindowPoints(nullptr, pFrame->m_hWnd, reinterpret_cast<POINT*>(&rectView), 2);
+        EXPECT_EQ(rectReBar.top, 0) << c.name;
+        EXPECT_EQ(rectReBar.right - rectReBar.left, rectClient.right) << c.name;
+        EXPECT_EQ(rectReBar.bottom - rectReBar.top,
+                  static_cast<LONG>(::SendMessageW(pFrame->m_wndReBar.m_hWnd, RB_GETBARHEIGHT, 0, 0)))
+            << c.name;
+        EXPECT_GT(rectReBar.bottom, 0) << c.name;
+        EXPECT_EQ(rectStatus.bottom, rectClient.bottom) << c.name;
+        EXPECT_EQ(rectStatus.right - rectStatus.left, rectClient.right) << c.name;
+        EXPECT_EQ(rectView.top, rectReBar.bottom) << c.name;
+        EXPECT_EQ(rectView.bottom, rectStatus.top) << c.name;
+        EXPECT_EQ((pFrame->GetStyle() & WS_MAXIMIZE) != 0, c.dwExtraStyle != 0) << c.name;
+    }
+}
+
 TEST_F(BrowserFrameTest, StatusTextOfThePageLandsInPaneOne)
 {
     CBrowserFrame* pFrame = OpenFrame();
