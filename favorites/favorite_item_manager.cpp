@@ -80,10 +80,9 @@ void CFavoriteItemManager::ScanFolder(CFavoriteItem* pParent, const CString& str
     FolderId id{};
     bool bIdentified = false;
     {
-        const HANDLE hFolder = ::CreateFileW(strFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (hFolder != INVALID_HANDLE_VALUE) {
-            const CKernelHandle owner(hFolder);
+        const CFileHandle hFolder(::CreateFileW(strFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (hFolder) {
             BY_HANDLE_FILE_INFORMATION info{};
             if (::GetFileInformationByHandle(hFolder, &info)) {
                 id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
@@ -139,10 +138,9 @@ CFavoriteItem* CFavoriteItemManager::AddFolder(CFavoriteItem* pParent, const CSt
 
 CString CFavoriteItemManager::ReadShortcutUrl(const CString& strPath) const
 {
-    const HANDLE hOpened = ::CreateFileW(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (hOpened == INVALID_HANDLE_VALUE) return CString();
-    const CKernelHandle hFile(hOpened);
+    const CFileHandle hFile(::CreateFileW(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!hFile) return CString();
     // A pipe or a device may never end, and a huge file is no shortcut: the menu would wait for them.
     LARGE_INTEGER size{};
     if (::GetFileType(hFile) != FILE_TYPE_DISK || !::GetFileSizeEx(hFile, &size) || size.QuadPart > kMaxShortcutBytes) {

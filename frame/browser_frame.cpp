@@ -9,7 +9,6 @@
 #include <urlmon.h>
 #include <cwchar>
 #include <iterator>
-#include <memory>
 
 IMPLEMENT_DYNAMIC(CBrowserFrame, CFrameWndEx)
 
@@ -79,6 +78,7 @@ int CBrowserFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 
 BOOL CBrowserFrame::CreateMenuBar()
 {
+    // Recorded only: the bars and menus are the system's own controls, already in the native look.
     CMFCVisualManager::SetDefaultManager(RUNTIME_CLASS(CMFCVisualManagerWindows));
     CMFCVisualManager::GetInstance()->SetOfficeStyleMenus(FALSE);
     if (!m_wndMenuBar.CreateEx(this, TBSTYLE_TRANSPARENT, AFX_DEFAULT_TOOLBAR_STYLE, RECT{1, 1, 1, 1},
@@ -349,16 +349,12 @@ constexpr UINT kMaxForwardHistory = 25;
 constexpr int kMaxHistoryTitle = 80;
 constexpr int kMinMenuItemHeight = 20;
 
-struct CoTaskMemFreer {
-    void operator()(void* p) const { ::CoTaskMemFree(p); }
-};
-
 // The entry's title as a menu item shows it: cut, with its ampersands doubled; empty when unreadable.
 CString HistoryItemText(ITravelLogEntry* pEntry)
 {
     LPWSTR pszTitle = nullptr;
     if (FAILED(pEntry->GetTitle(&pszTitle))) pszTitle = nullptr;
-    std::unique_ptr<wchar_t, CoTaskMemFreer> title(pszTitle);
+    CCoTaskMemPtr<wchar_t> title(pszTitle);
     return MenuItemText(CString(title.get()), kMaxHistoryTitle);
 }
 

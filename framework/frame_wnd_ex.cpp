@@ -69,9 +69,9 @@ BOOL CFrameWndEx::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParen
     CString strTitle = nNewLine < 0 ? strFullTitle : strFullTitle.Left(nNewLine);
 
     // A resource id without a menu or accelerators still makes a frame, just without them.
-    HMENU hMenu = nullptr;
+    CMenuHandle menu;
     if (::FindResourceW(hInst, MAKEINTRESOURCEW(nIDResource), MAKEINTRESOURCEW(4) /* RT_MENU */)) {
-        hMenu = ::LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource));
+        menu.Reset(::LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource)));
     }
     if (!m_hAccelTable && ::FindResourceW(hInst, MAKEINTRESOURCEW(nIDResource), MAKEINTRESOURCEW(9) /* RT_ACCELERATOR */)) {
         m_hAccelTable = ::LoadAcceleratorsW(hInst, MAKEINTRESOURCEW(nIDResource));
@@ -79,10 +79,11 @@ BOOL CFrameWndEx::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParen
 
     m_dwFrameStyle = dwDefaultStyle & FWS_ADDTOTITLE;
     BOOL bCreated = CreateEx(0, nullptr, strTitle, dwDefaultStyle & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->m_hWnd : nullptr, hMenu);
-    // A window refused before it existed never took the menu; one whose creation failed later destroyed it
-    // with itself, or its menu bar did: user handles are not reused, so IsMenu tells the cases apart.
-    if (!bCreated && hMenu && ::IsMenu(hMenu)) ::DestroyMenu(hMenu);
+                             CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->m_hWnd : nullptr, menu.Get());
+    // A window that exists holds the menu (or its menu bar does). A window refused before it existed never
+    // took it, and the owner destroys it; one whose creation failed later destroyed it with itself: user
+    // handles are not reused, so IsMenu tells the cases apart.
+    if (bCreated || !::IsMenu(menu)) menu.Detach();
     return bCreated;
 }
 

@@ -5,7 +5,6 @@
 #include "editable_focus.h"
 #include "view_window_class.h"
 #include "open_page_dialog.h"
-#include "../framework/system_paths.h"
 #include "../hosting/ole_control_site_ex.h"
 #include "../res/messages.h"
 #include "../res/resource.h"
@@ -273,11 +272,8 @@ void CChildView::Navigate(LPCWSTR lpszURL, DWORD dwFlags, LPCWSTR lpszTargetFram
         if (SAFEARRAY* psa = ::SafeArrayCreateVector(VT_UI1, 0, dwPostDataLen)) {
             vPostData.vt = VT_ARRAY | VT_UI1;
             vPostData.parray = psa;
-            void* pData = nullptr;
-            if (SUCCEEDED(::SafeArrayAccessData(psa, &pData))) {
-                if (dwPostDataLen) std::memcpy(pData, lpvPostData, dwPostDataLen);
-                ::SafeArrayUnaccessData(psa);
-            }
+            CSafeArrayAccess data(psa);
+            if (data.Get() && dwPostDataLen) std::memcpy(data.Get(), lpvPostData, dwPostDataLen);
         }
     }
     // A null text is passed as a VT_BSTR holding a null BSTR.

@@ -3,14 +3,8 @@
 #include <commdlg.h>
 #include <shobjidl.h>
 
-#include <memory>
 
 namespace {
-
-struct CoTaskMemFreer {
-    void operator()(void* p) const { ::CoTaskMemFree(p); }
-};
-using CCoTaskString = std::unique_ptr<wchar_t, CoTaskMemFreer>;
 
 using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
@@ -129,7 +123,7 @@ INT_PTR COpenPageDialog::ShowItemDialog(HWND hWndOwner, bool* pbShown)
     if (FAILED(pDialog->GetResult(&pItem)) || !pItem || FAILED(pItem->GetDisplayName(SIGDN_FILESYSPATH, &pszPath))) {
         return IDCANCEL;
     }
-    CCoTaskString path(pszPath);
+    CCoTaskMemPtr<wchar_t> path(pszPath);
     m_strPathName = path.get();
     return m_strPathName.IsEmpty() ? IDCANCEL : IDOK;
 }
