@@ -1,5 +1,4 @@
 #include "about_dlg.h"
-#include "../framework/system_paths.h"
 #include "../res/resource.h"
 
 #include <shellapi.h>

@@ -1,7 +1,6 @@
 #include "tarnwick_app.h"
 #include "about_dlg.h"
 #include "main_frame.h"
-#include "../framework/system_paths.h"
 #include "../res/resource.h"
 
 #include <shlwapi.h>
@@ -50,7 +49,7 @@ BOOL CTarnwickApp::InitInstance()
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
     if (!AfxOleInit()) return FALSE;
-    // A held-up outgoing call must never put a dialog in front of the user.
+    // Recorded only: the framework's message filter never shows a busy or not-responding box.
     AfxOleGetMessageFilter()->EnableNotRespondingDialog(FALSE);
     AfxOleGetMessageFilter()->EnableBusyDialog(FALSE);
     AfxEnableControlContainer(&m_occManager);

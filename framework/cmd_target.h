@@ -108,8 +108,6 @@ public:
     // The target's IUnknown: the first interface of its map.
     LPUNKNOWN GetInterface(const void* iid);
 
-    LONG m_dwRef = 1;
-
 protected:
     virtual void OnFinalRelease() { delete this; }
 
@@ -121,6 +119,9 @@ protected:
     virtual const AFX_EVENTSINKMAP* GetEventSinkMap() const;
     // First entry of this object's maps, most derived first, that matches; null if none.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
+
+private:
+    LONG m_dwRef = 1;  // changed only through InternalAddRef and InternalRelease
 };
 
 // The state of one menu item or bar button offered to an update handler.

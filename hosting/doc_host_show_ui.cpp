@@ -1,5 +1,4 @@
 #include "doc_host_show_ui.h"
-#include "../framework/system_paths.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include "imp_idispatch.h"
-#include "../framework/com_boundary.h"
 
 #include <cwchar>
 

@@ -1,6 +1,5 @@
 #include "ole_control_site_ex.h"
 #include "ambient_props1.h"
-#include "../framework/com_boundary.h"
 
 #include <mshtmdid.h>
 
@@ -20,7 +19,7 @@ COleControlSiteEx::~COleControlSiteEx() = default;
 // the stack: a fault or exception below is held for the message loop and the control gets E_UNEXPECTED.
 #define FORWARD_TO_HANDLER(call) \
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostUIHandler) \
-    AFX_MANAGE_STATE(pThis->m_pModuleState); \
+    AFX_MANAGE_STATE(pThis->m_pModuleState); /* no effect: the framework has one module */ \
     return AfxComBoundary( \
         [&] { return pThis->m_pDocHostUIHandler ? pThis->m_pDocHostUIHandler->call : E_NOTIMPL; });
 
@@ -87,11 +86,8 @@ STDMETHODIMP COleControlSiteEx::XDocHostUIHandler::FilterDataObject(IDataObject*
     FORWARD_TO_HANDLER(FilterDataObject(pDO, ppDORet))
 }
 
-// The ambient dispatch counts on the site itself, not through its outer object.
-STDMETHODIMP_(ULONG) COleControlSiteEx::XAmbientProps1::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_pOwner->m_dwRef));
-}
+// The ambient dispatch counts on the site itself (sites are never aggregated here).
+STDMETHODIMP_(ULONG) COleControlSiteEx::XAmbientProps1::AddRef() { return m_pOwner->InternalAddRef(); }
 STDMETHODIMP_(ULONG) COleControlSiteEx::XAmbientProps1::Release() { return m_pOwner->InternalRelease(); }
 STDMETHODIMP COleControlSiteEx::XAmbientProps1::QueryInterface(REFIID iid, LPVOID* ppvObj)
 {
@@ -127,7 +123,7 @@ STDMETHODIMP COleControlSiteEx::XDocHostShowUI::ShowMessage(HWND hwnd, LPOLESTR 
                                                             LRESULT* plResult)
 {
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostShowUI)
-    AFX_MANAGE_STATE(pThis->m_pModuleState);
+    AFX_MANAGE_STATE(pThis->m_pModuleState);  // no effect: the framework has one module
     return AfxComBoundary([&] {
         return pThis->m_pDocHostShowUI ? pThis->m_pDocHostShowUI->ShowMessage(hwnd, lpstrText, lpstrCaption, dwType,
                                                                               lpstrHelpFile, dwHelpContext, plResult)
@@ -138,7 +134,7 @@ STDMETHODIMP COleControlSiteEx::XDocHostShowUI::ShowHelp(HWND hwnd, LPOLESTR psz
                                                          POINT ptMouse, IDispatch* pDispatchObjectHit)
 {
     METHOD_PROLOGUE_EX(COleControlSiteEx, DocHostShowUI)
-    AFX_MANAGE_STATE(pThis->m_pModuleState);
+    AFX_MANAGE_STATE(pThis->m_pModuleState);  // no effect: the framework has one module
     return AfxComBoundary([&] {
         return pThis->m_pDocHostShowUI
                    ? pThis->m_pDocHostShowUI->ShowHelp(hwnd, pszHelpFile, uCommand, dwData, ptMouse, pDispatchObjectHit)
