@@ -21,7 +21,7 @@ TEST(LibrarySearchTest, AfterStartUpNoLibraryIsLoadedFromTheWorkingDirectoryOrPa
     CScopedPathEntry onPath(pathFolder.Path());
 
     wchar_t szCmdLine[1] = {};
-    theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), szCmdLine, SW_SHOWDEFAULT);
+    theApp.SetCurrentHandles(::GetModuleHandleW(nullptr), szCmdLine);
     ASSERT_TRUE(theApp.InitInstance());
 
     HMODULE hModule = ::LoadLibraryW(L"tw-planted-probe.dll");
