@@ -6,6 +6,17 @@
 
 class CChildView;
 
+// Indexes of m_imageList's images, which are res/images/app_images.bmp's 16-pixel cells from the left
+// (drawn by res/tools/make_images.py, whose APP_PICTURES lists them in this order).
+enum AppImage : int {
+    kImageFolder = 0,
+    kImageOpenFolder = 1,
+    kImageDocument = 2,
+    kImageWebPage = 3,
+    kImagePadlock = 4,
+    kImageEmpty = 5,
+};
+
 // The application object: prepares the process, creates the hidden window
 // manager and keeps the process-wide state the windows share.
 class CTarnwickApp : public CWinApp {
@@ -23,6 +34,9 @@ public:
     BOOL InitInstance() override;
     BOOL PumpMessage() override;
     int ExitInstance() override;
+
+    // Creates m_imageList from the application's bitmap; start-up calls it once.
+    void LoadImageList();
 
     // Commands
     afx_msg void OnAppAbout();
@@ -42,7 +56,6 @@ public:
 private:
     void LoadExeName();
     void SetCompatUserAgent();
-    void LoadImageList();
 };
 
 extern CTarnwickApp theApp;

@@ -32,6 +32,13 @@ bool IsFileSystemPath(LPCWSTR psz)
     return bDrive || (psz[0] == L'\\' && psz[1] == L'\\');
 }
 
+// An "Order" record opens with 12 fixed bytes; its first DWORD counts the further header
+// bytes between them and the first entry.
+constexpr size_t kRecordFixedHeader = 12;
+// Zeroed bytes the read buffer keeps past the value; nothing reads them, as the record is
+// walked only up to the length the registry gives.
+constexpr size_t kRecordBufferSpare = 10;
+
 constexpr size_t kFileEntryFixedPart = 14;  // count, type, unused byte, size, date, time, attributes
 
 enum class ItemName { kFound, kNoBlock, kNotReadable, kMalformed };
@@ -122,10 +129,11 @@ void CIEFavOrder::ReadMenuOrder(CFavOrderMap& map, const CString& strFolderPath)
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, strKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     DWORD dwType = REG_BINARY;
     DWORD cbValue = 0;
-    if (::RegQueryValueExW(key, L"Order", nullptr, &dwType, nullptr, &cbValue) != ERROR_SUCCESS || cbValue < 12) {
+    if (::RegQueryValueExW(key, L"Order", nullptr, &dwType, nullptr, &cbValue) != ERROR_SUCCESS ||
+        cbValue < kRecordFixedHeader) {
         return;
     }
-    std::vector<BYTE> record(static_cast<size_t>(cbValue) + 10);
+    std::vector<BYTE> record(static_cast<size_t>(cbValue) + kRecordBufferSpare);
     DWORD cbRead = cbValue;
     if (::RegQueryValueExW(key, L"Order", nullptr, &dwType, record.data(), &cbRead) != ERROR_SUCCESS) return;
     ReadMenuOrderRecord(map, record.data(), std::min(cbRead, cbValue));
@@ -134,9 +142,9 @@ void CIEFavOrder::ReadMenuOrder(CFavOrderMap& map, const CString& strFolderPath)
 void CIEFavOrder::ReadMenuOrderRecord(CFavOrderMap& map, const BYTE* pRecord, size_t cbRecord) const
 {
     constexpr size_t kEntryHeader = 8;  // length, position
-    if (!pRecord || cbRecord < 12) return;
+    if (!pRecord || cbRecord < kRecordFixedHeader) return;
     // Offsets are kept in 64 bits so that no length near 4 GB can wrap round.
-    ULONGLONG pos = ULONGLONG(ReadDword(pRecord)) + 12;
+    ULONGLONG pos = ULONGLONG(ReadDword(pRecord)) + kRecordFixedHeader;
     while (pos < cbRecord) {
         if (cbRecord - pos < kEntryHeader) return;
         const BYTE* pEntry = pRecord + pos;

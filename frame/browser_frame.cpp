@@ -29,11 +29,9 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr DWORD kPaneStyleMask = 0xFFBFF0FF;  // no gripper, no borders
-constexpr int kImageWebPage = 3;
-constexpr int kImagePadlock = 4;
-constexpr int kImageEmpty = 5;
+constexpr DWORD kPaneStyleMask = ~static_cast<DWORD>(CBRS_GRIPPER | CBRS_BORDER_ANY);  // no gripper, no borders
 
+// One entry per StatusPane, then a last blank pane.
 const UINT kIndicators[] = {ID_INDICATOR_ICON, ID_SEPARATOR, ID_INDICATOR_PROGRESS,
                             ID_SEPARATOR,      ID_INDICATOR_ZONE, ID_INDICATOR_LAST};
 
@@ -163,19 +161,19 @@ BOOL CBrowserFrame::CreateStatusBar()
 {
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)) return FALSE;
     if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) return FALSE;
-    m_wndStatusBar.SetPaneStyle(0, SBPS_NOBORDERS);
-    m_wndStatusBar.SetPaneIcon(0, AppImageIcon(kImageWebPage));
-    m_wndStatusBar.SetPaneText(0, nullptr);
-    m_wndStatusBar.SetPaneWidth(0, 0);
-    m_wndStatusBar.SetPaneStyle(1, SBPS_STRETCH | SBPS_NOBORDERS);
-    m_wndStatusBar.SetPaneIcon(3, AppImageIcon(kImageEmpty));
-    m_wndStatusBar.SetPaneText(3, nullptr);
-    m_wndStatusBar.SetPaneWidth(3, 0);
-    m_wndStatusBar.SetPaneIcon(4, AppImageIcon(kImageEmpty));
-    m_wndStatusBar.SetPaneText(4, nullptr);
-    m_wndStatusBar.SetPaneWidth(4, 170);
-    m_wndStatusBar.SetPaneStyle(4, SBPS_STRETCH | SBPS_NOBORDERS);
-    m_wndStatusBar.SetPaneWidth(2, 80);
+    m_wndStatusBar.SetPaneStyle(kPaneIcon, SBPS_NOBORDERS);
+    m_wndStatusBar.SetPaneIcon(kPaneIcon, AppImageIcon(kImageWebPage));
+    m_wndStatusBar.SetPaneText(kPaneIcon, nullptr);
+    m_wndStatusBar.SetPaneWidth(kPaneIcon, 0);
+    m_wndStatusBar.SetPaneStyle(kPaneText, SBPS_STRETCH | SBPS_NOBORDERS);
+    m_wndStatusBar.SetPaneIcon(kPaneSecure, AppImageIcon(kImageEmpty));
+    m_wndStatusBar.SetPaneText(kPaneSecure, nullptr);
+    m_wndStatusBar.SetPaneWidth(kPaneSecure, 0);
+    m_wndStatusBar.SetPaneIcon(kPaneZone, AppImageIcon(kImageEmpty));
+    m_wndStatusBar.SetPaneText(kPaneZone, nullptr);
+    m_wndStatusBar.SetPaneWidth(kPaneZone, 170);
+    m_wndStatusBar.SetPaneStyle(kPaneZone, SBPS_STRETCH | SBPS_NOBORDERS);
+    m_wndStatusBar.SetPaneWidth(kPaneProgress, 80);
     return TRUE;
 }
 
@@ -318,13 +316,13 @@ void CBrowserFrame::UpdateZonePane(int nZone)
                                                         ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     }
     if (!smallIcon) return;
-    m_wndStatusBar.SetPaneIcon(4, smallIcon, TRUE);  // the bar keeps its own copy
-    m_wndStatusBar.SetPaneText(4, attributes.szDisplayName, TRUE);
+    m_wndStatusBar.SetPaneIcon(kPaneZone, smallIcon, TRUE);  // the bar keeps its own copy
+    m_wndStatusBar.SetPaneText(kPaneZone, attributes.szDisplayName, TRUE);
 }
 
 void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
 {
-    m_wndStatusBar.EnablePaneProgressBar(2, nProgressMax, FALSE, static_cast<COLORREF>(-1),
+    m_wndStatusBar.EnablePaneProgressBar(kPaneProgress, nProgressMax, FALSE, static_cast<COLORREF>(-1),
                                          static_cast<COLORREF>(-1), static_cast<COLORREF>(-1));
     // Without its window, a redraw would be the whole screen's.
     if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
@@ -333,19 +331,20 @@ void CBrowserFrame::SetProgress(long nProgress, long nProgressMax)
         return;
     }
     long nPosition = nProgress < 0 ? 0 : (nProgress > nProgressMax ? nProgressMax : nProgress);
-    m_wndStatusBar.SetPaneProgress(2, nPosition, TRUE);
+    m_wndStatusBar.SetPaneProgress(kPaneProgress, nPosition, TRUE);
 }
 
 void CBrowserFrame::SetSecureIcon(bool bSecure)
 {
     if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
-    m_wndStatusBar.SetPaneIcon(3, AppImageIcon(bSecure ? kImagePadlock : kImageEmpty), TRUE);
+    m_wndStatusBar.SetPaneIcon(kPaneSecure, AppImageIcon(bSecure ? kImagePadlock : kImageEmpty), TRUE);
 }
 
 namespace {
 
-constexpr UINT kMaxBackHistory = 15;
-constexpr UINT kMaxForwardHistory = 25;
+// As many entries as each drop-down has commands.
+constexpr UINT kMaxBackHistory = ID_BACK_HISTORY_LAST - ID_BACK_HISTORY_FIRST + 1;
+constexpr UINT kMaxForwardHistory = ID_FORWARD_HISTORY_LAST - ID_FORWARD_HISTORY_FIRST + 1;
 constexpr int kMaxHistoryTitle = 80;
 constexpr int kMinMenuItemHeight = 20;
 

@@ -13,6 +13,15 @@ public:
     CBrowserFrame() = default;
     ~CBrowserFrame() override = default;
 
+    // The status bar's panes, in the order of the frame's indicator table.
+    enum StatusPane : int {
+        kPaneIcon = 0,      // the page icon, zero wide
+        kPaneText = 1,      // the status text, stretching
+        kPaneProgress = 2,  // the progress bar while a page loads
+        kPaneSecure = 3,    // padlock or empty image
+        kPaneZone = 4,      // the zone's icon and name
+    };
+
     // Makes view the application's active view and gives it back its focus; nothing when it already is.
     void ActivateView(CChildView* pView);
 
@@ -22,11 +31,11 @@ public:
     // Page state the view shows in the bars
     // The page's URL in the address box, unless it is a script URL or the user is typing there.
     void SetAddressText(LPCWSTR lpszURL);
-    // The zone's icon and name in status pane 4; -1 or a zone without icon leaves the pane as it is.
+    // The zone's icon and name in kPaneZone; -1 or a zone without icon leaves the pane as it is.
     void UpdateZonePane(int nZone);
-    // The progress bar of status pane 2; a negative maximum hides it.
+    // The progress bar of kPaneProgress; a negative maximum hides it.
     void SetProgress(long nProgress, long nProgressMax);
-    // Padlock or empty image in status pane 3.
+    // Padlock or empty image in kPaneSecure.
     void SetSecureIcon(bool bSecure);
 
     // Splits a popup taller than the screen into columns: the first holds rows - nCountAdjust + 1

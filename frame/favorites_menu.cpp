@@ -10,8 +10,6 @@
 namespace {
 
 constexpr int kMaxFavoriteCaption = 60;
-constexpr int kImageFolder = 0;
-constexpr int kImageWebPage = 3;
 constexpr int kMenuImageSize = 16;
 
 bool IsFavoriteCommand(UINT nID)

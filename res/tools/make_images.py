@@ -349,6 +349,8 @@ def app_empty(c):
     pass
 
 
+# The application image list, left to right: its indexes are the AppImage
+# enum in app/tarnwick_app.h, so change both together.
 APP_PICTURES = [app_closed_folder, app_open_folder, app_document,
                 app_webpage, app_padlock, app_empty]
 

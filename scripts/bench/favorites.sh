@@ -11,13 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 runs=${1:-11}
 
-BUILD_DIR=$root/build bash "$root/scripts/build.sh"
-bench=$root/build/tests/favorites_load_bench.exe
-[[ -f $bench ]] || { echo "bench: $bench was not built" >&2; exit 1; }
+source "$root/scripts/bench/bench_session.sh"
+bench_start "${BENCH_SESSION_DIR:-/tmp/tarnwick-bench-favorites}" tests/favorites_load_bench.exe
 
-source "$root/scripts/session.sh"
-export BUILD_DIR=${BENCH_SESSION_DIR:-/tmp/tarnwick-bench-favorites}
-session_start
-
-echo "machine: $(nproc) CPUs, $(wine --version 2>/dev/null), load average $(cut -d' ' -f1-3 /proc/loadavg)"
-"$root/scripts/wine-exec" "$bench" "$runs" | tr -d '\r'
+bench_machine
+"$root/scripts/wine-exec" "$bench_build/tests/favorites_load_bench.exe" "$runs" | tr -d '\r'

@@ -5,6 +5,7 @@
 #include "frame/browser_frame.h"
 #include "support/creation_refusal.h"
 #include "support/message_pump.h"
+#include "support/scoped_registry_value.h"
 
 #include <urlmon.h>
 #include <string>
@@ -74,11 +75,12 @@ TEST_F(StartupTest, HiddenWindowManagerOpensTheFirstWindowMaximised)
 
 TEST_F(StartupTest, CompatValueGivesEveryControlTheOldUserAgent)
 {
-    const DWORD dwOn = kCompatModeOn;
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kCompatModeKey, L"app_tests.exe", REG_DWORD, &dwOn, sizeof(dwOn)),
-              ERROR_SUCCESS);
-    BOOL bStarted = theApp.InitInstance();
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kCompatModeKey, L"app_tests.exe");
+    BOOL bStarted = FALSE;
+    {
+        CScopedRegistryValue compat(HKEY_CURRENT_USER, kCompatModeKey, L"app_tests.exe");
+        ASSERT_TRUE(compat.SetDword(kCompatModeOn));
+        bStarted = theApp.InitInstance();
+    }
     ASSERT_TRUE(bStarted);
     EXPECT_EQ(UserAgent(), kCompatUserAgent);
 }

@@ -3,6 +3,7 @@
 #include "e2e/loopback_listener.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "favorites/order_record.h"
 #include "favorites/test_favorites_folder.h"
 #include "res/resource.h"
@@ -88,12 +89,7 @@ HWND FindEditorOf(const std::wstring& fileTitle, DWORD dwExceptProcess)
 // Open menus of any program: one window each.
 size_t VisiblePopups()
 {
-    size_t n = 0;
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        if (::IsWindowVisible(hWnd)) ++n;
-    }
-    return n;
+    return VisiblePopupMenus().size();
 }
 
 TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOutTheirCommands)

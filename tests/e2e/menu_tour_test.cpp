@@ -4,6 +4,7 @@
 #include "e2e/scoped_start_page.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "res/resource.h"
 
 #include <string>
@@ -42,13 +43,6 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t szText[512] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));  // marshalled by the window system
-    return szText;
-}
-
 std::string ClipboardText()
 {
     std::string text;
@@ -74,9 +68,7 @@ void ClearClipboard()
 HWND OtherProgramWindow(const std::wstring& caption, DWORD dwOurs)
 {
     HWND hWnd = ::FindWindowW(nullptr, caption.c_str());
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    return hWnd && ::IsWindowVisible(hWnd) && dwProcessId != dwOurs ? hWnd : nullptr;
+    return hWnd && ::IsWindowVisible(hWnd) && ProcessOf(hWnd) != dwOurs ? hWnd : nullptr;
 }
 
 class MenuTourEndToEnd : public testing::Test {

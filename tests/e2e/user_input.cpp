@@ -1,33 +1,8 @@
 #include "user_input.h"
+#include "tarnwick_process.h"
+#include "window_queries.h"
 
 #include <cstring>
-
-namespace {
-
-// Polls until pred holds; false after the timeout.
-template <class Pred>
-bool WaitUntil(Pred pred, DWORD dwTimeoutMs)
-{
-    for (DWORD dwStart = ::GetTickCount(); !pred(); ::Sleep(20)) {
-        if (::GetTickCount() - dwStart > dwTimeoutMs) return false;
-    }
-    return true;
-}
-
-// Visible popup menu windows of a process: the menu bar's popup, then its open sub-menus.
-size_t VisiblePopupMenus(DWORD dwProcessId)
-{
-    size_t nCount = 0;
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        DWORD dwOwner = 0;
-        ::GetWindowThreadProcessId(hWnd, &dwOwner);
-        if (dwOwner == dwProcessId && ::IsWindowVisible(hWnd)) ++nCount;
-    }
-    return nCount;
-}
-
-}  // namespace
 
 void PressKeys(const std::vector<std::pair<WORD, bool>>& keys)
 {
@@ -70,17 +45,16 @@ void TypeText(const std::wstring& text)
 bool BringToFront(HWND hWnd)
 {
     ::SetForegroundWindow(hWnd);
-    return WaitUntil([hWnd] { return ::GetForegroundWindow() == hWnd; }, 3000);
+    return TarnwickProcess::WaitFor([hWnd] { return ::GetForegroundWindow() == hWnd; }, 3000);
 }
 
 bool ChooseFromMenu(HWND hFrame, const char* pszMnemonics)
 {
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hFrame, &dwProcessId);
+    const DWORD dwProcessId = ProcessOf(hFrame);
     BringToFront(hFrame);
     PressWith(VK_MENU, static_cast<WORD>(pszMnemonics[0]));
     for (size_t i = 1; i < std::strlen(pszMnemonics); ++i) {
-        if (!WaitUntil([&] { return VisiblePopupMenus(dwProcessId) >= i; }, 5000)) return false;
+        if (!TarnwickProcess::WaitFor([&] { return VisiblePopupMenus(dwProcessId).size() >= i; }, 5000)) return false;
         PressKey(static_cast<WORD>(pszMnemonics[i]));
     }
     return true;

@@ -13,3 +13,13 @@ DWORD ProcessOf(HWND hWnd)
     ::GetWindowThreadProcessId(hWnd, &dwProcessId);
     return dwProcessId;
 }
+
+std::vector<HWND> VisiblePopupMenus(DWORD dwProcessId)
+{
+    std::vector<HWND> menus;
+    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
+         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
+        if (::IsWindowVisible(hWnd) && (dwProcessId == 0 || ProcessOf(hWnd) == dwProcessId)) menus.push_back(hWnd);
+    }
+    return menus;
+}

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // What a test reads of another process's windows through the window system.
 
@@ -10,3 +11,6 @@
 std::wstring TextOf(HWND hWnd);
 // The process that owns the window.
 DWORD ProcessOf(HWND hWnd);
+// The visible popup menu windows, one per open menu or sub-menu, of one process or, for 0, of every
+// process; in the window system's z-order, the most recently opened first.
+std::vector<HWND> VisiblePopupMenus(DWORD dwProcessId = 0);

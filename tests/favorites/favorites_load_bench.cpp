@@ -222,11 +222,7 @@ void TimeMenuOpenings(int nRuns)
 {
     if (!AfxOleInit()) return;
     AfxEnableControlContainer(&theApp.m_occManager);
-    CBitmap bitmap;
-    if (!theApp.m_imageList.GetSafeHandle() && bitmap.LoadBitmap(IDB_APP_IMAGES) &&
-        theApp.m_imageList.Create(16, 16, ILC_COLOR8 | ILC_MASK, 5, 1)) {
-        theApp.m_imageList.Add(&bitmap, RGB(255, 0, 255));
-    }
+    if (!theApp.m_imageList.GetSafeHandle()) theApp.LoadImageList();
     auto* pFrame = new CBrowserFrame;  // deletes itself with its window
     if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return;
     const HWND hFrame = pFrame->m_hWnd;

@@ -2,7 +2,9 @@
 #include "favorites/test_favorites_folder.h"
 #include "res/resource.h"
 #include "support/icon_pixels.h"
+#include "support/menu_items.h"
 #include "support/message_pump.h"
+#include "support/scoped_registry_value.h"
 
 #include <shlobj.h>
 
@@ -15,36 +17,6 @@
 #include <vector>
 
 namespace {
-
-struct MenuItem {
-    UINT nID;
-    std::wstring text;
-    bool bDisabled;
-    bool bBreak;
-    std::vector<MenuItem> children;  // a sub-menu's items
-    bool bPopup;
-    bool operator==(const MenuItem&) const = default;
-};
-
-std::vector<MenuItem> ItemsOf(HMENU hMenu)
-{
-    std::vector<MenuItem> items;
-    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
-        wchar_t szText[512] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-        info.dwTypeData = szText;
-        info.cch = 511;
-        ::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &info);
-        // A sub-menu's id is its handle, which no two menus share.
-        MenuItem item{info.hSubMenu ? 0u : info.wID, szText, (info.fState & MFS_DISABLED) != 0, (info.fType & MFT_MENUBARBREAK) != 0, {},
-                      info.hSubMenu != nullptr};
-        if (info.hSubMenu) item.children = ItemsOf(info.hSubMenu);
-        items.push_back(item);
-    }
-    return items;
-}
 
 const MenuItem* FindItem(const std::vector<MenuItem>& items, const std::wstring& text)
 {
@@ -571,31 +543,13 @@ class MissingFavoritesFolder {
 public:
     MissingFavoritesFolder()
     {
-        DWORD cb = sizeof(m_szSaved);
-        m_bHadValue = ::RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                                     RRF_NOEXPAND, &m_dwType, m_szSaved, &cb) == ERROR_SUCCESS;
-        const std::wstring missing = L"C:\\no-such-favorites-" + std::to_wstring(::GetCurrentProcessId());
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", REG_SZ, missing.c_str(),
-                          static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+        m_value.SetString(L"C:\\no-such-favorites-" + std::to_wstring(::GetCurrentProcessId()));
     }
-    ~MissingFavoritesFolder()
-    {
-        if (m_bHadValue) {
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites", m_dwType, m_szSaved,
-                              static_cast<DWORD>((std::wcslen(m_szSaved) + 1) * sizeof(wchar_t)));
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Favorites");
-        }
-    }
-    MissingFavoritesFolder(const MissingFavoritesFolder&) = delete;
-    MissingFavoritesFolder& operator=(const MissingFavoritesFolder&) = delete;
 
 private:
-    static constexpr const wchar_t* kUserShellFolders =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    wchar_t m_szSaved[MAX_PATH] = {};
-    DWORD m_dwType = REG_EXPAND_SZ;
-    bool m_bHadValue = false;
+    CScopedRegistryValue m_value{HKEY_CURRENT_USER,
+                                 L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                 L"Favorites"};
 };
 
 TEST_F(FavoritesMenuTest, WithoutAFavoritesFolderThePopupHoldsOnlyItsFirstTwoItems)

@@ -1,6 +1,7 @@
 #include "support/hosted_view_fixture.h"
 #include "support/icon_pixels.h"
 #include "support/planted_files.h"
+#include "support/scoped_registry_value.h"
 
 #include <urlmon.h>
 #include <string>
@@ -16,36 +17,12 @@ constexpr const wchar_t* kRestrictedZoneKey =
 // The zone's "Icon" value in the prefix's real HKCU for the scope, put back afterwards.
 class CScopedZoneIcon {
 public:
-    explicit CScopedZoneIcon(const std::wstring& iconPath)
-    {
-        wchar_t szSaved[MAX_PATH] = {};
-        DWORD cbSaved = sizeof(szSaved);
-        m_bHadValue = ::RegGetValueW(HKEY_CURRENT_USER, kRestrictedZoneKey, L"Icon", RRF_RT_REG_SZ, nullptr, szSaved,
-                                     &cbSaved) == ERROR_SUCCESS;
-        m_saved = szSaved;
-        m_bSet = Set(iconPath);
-    }
-    ~CScopedZoneIcon()
-    {
-        if (m_bHadValue) {
-            Set(m_saved);
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRestrictedZoneKey, L"Icon");
-        }
-    }
-    CScopedZoneIcon(const CScopedZoneIcon&) = delete;
-    CScopedZoneIcon& operator=(const CScopedZoneIcon&) = delete;
+    explicit CScopedZoneIcon(const std::wstring& iconPath) : m_bSet(m_value.SetString(iconPath)) {}
     bool ok() const { return m_bSet; }
 
 private:
-    static bool Set(const std::wstring& value)
-    {
-        return ::RegSetKeyValueW(HKEY_CURRENT_USER, kRestrictedZoneKey, L"Icon", REG_SZ, value.c_str(),
-                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    std::wstring m_saved;
-    bool m_bHadValue = false;
-    bool m_bSet = false;
+    CScopedRegistryValue m_value{HKEY_CURRENT_USER, kRestrictedZoneKey, L"Icon"};
+    bool m_bSet;
 };
 
 // The module a zone names for its icon is read for that icon only: its start-up code never runs.
@@ -69,11 +46,12 @@ TEST_F(ZoneIconTest, TheZonesIconModuleIsReadNotRun)
                                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     ::FreeLibrary(hImage);
     ASSERT_NE(hExpected, nullptr);
-    pFrame->m_wndStatusBar.SetPaneIcon(4, hExpected, TRUE);
+    pFrame->m_wndStatusBar.SetPaneIcon(CBrowserFrame::kPaneZone, hExpected, TRUE);
     ::DestroyIcon(hExpected);
     const std::vector<COLORREF> expected = panePixels();
     ASSERT_NE(expected, empty) << "the planted icon must look different from the empty image";
-    pFrame->m_wndStatusBar.SetPaneIcon(4, CIconHandle(ImageList_GetIcon(theApp.m_imageList.GetSafeHandle(), 5, ILD_NORMAL)));
+    pFrame->m_wndStatusBar.SetPaneIcon(CBrowserFrame::kPaneZone,
+                                       CIconHandle(ImageList_GetIcon(theApp.m_imageList.GetSafeHandle(), 5, ILD_NORMAL)));
     ASSERT_EQ(panePixels(), empty);
 
     pFrame->UpdateZonePane(URLZONE_UNTRUSTED);

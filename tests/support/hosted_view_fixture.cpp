@@ -8,10 +8,9 @@ void HostedViewTest::SetUp()
     AfxEnableControlContainer(&theApp.m_occManager);
     // The shared images, as start-up loads them.
     if (!theApp.m_imageList.GetSafeHandle()) {
-        CBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadBitmap(IDB_APP_IMAGES));
-        ASSERT_TRUE(theApp.m_imageList.Create(16, 16, ILC_COLOR8 | ILC_MASK, 5, 1));
-        theApp.m_imageList.Add(&bitmap, RGB(255, 0, 255));
+        theApp.LoadImageList();
+        ASSERT_TRUE(theApp.m_imageList.GetSafeHandle());
+        ASSERT_EQ(theApp.m_imageList.GetImageCount(), kImageEmpty + 1);
     }
     m_pFactory = std::make_unique<StandInBrowserFactory>();
     ASSERT_EQ(m_pFactory->RegistrationResult(), S_OK);

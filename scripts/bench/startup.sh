@@ -6,7 +6,7 @@
 # it never shares a prefix with scripts/test.sh runs on build/.
 set -euo pipefail
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 runs=5
 
 source "$root/scripts/bench/bench_session.sh"
