@@ -103,6 +103,16 @@ protected:
         return ::SendMessageW(m_hToolBar, TB_ISBUTTONENABLED, nCommand, 0) != 0;
     }
     DWORD ProcessId() const { return ::GetProcessId(m_pTarnwick->ProcessHandle()); }
+    // The program's Open dialog once it shows; null when it does not.
+    HWND WaitForOpenDialog() const
+    {
+        HWND hDialog = nullptr;
+        const bool bShown = TarnwickProcess::WaitFor([&] {
+            hDialog = WindowTitled(L"Open");
+            return hDialog && ProcessOf(hDialog) == ProcessId();
+        }, 10000);
+        return bShown ? hDialog : nullptr;
+    }
     // Opens a menu-bar popup with its mnemonic; its window.
     HWND OpenMenu(WORD vkMnemonic)
     {
@@ -158,11 +168,8 @@ TEST_F(PageEndToEnd, CtrlOShowsTheOpenDialogAndEscClosesIt)
 {
     Start(L"about:blank");
     PressWith(VK_CONTROL, 'O');
-    HWND hDialog = nullptr;
-    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
-        hDialog = WindowTitled(L"Open");
-        return hDialog && ProcessOf(hDialog) == ProcessId();
-    }, 10000));
+    const HWND hDialog = WaitForOpenDialog();
+    ASSERT_NE(hDialog, nullptr);
     // In front of the window it was opened from, which takes no input meanwhile.
     EXPECT_EQ(::GetWindow(hDialog, GW_OWNER), m_hFrame);
     EXPECT_FALSE(::IsWindowEnabled(m_hFrame));
@@ -185,11 +192,8 @@ TEST_F(PageEndToEnd, ClosingEveryWindowWhileAnOpenDialogIsUpEndsTheProgramCleanl
     ASSERT_NE(hSecond, nullptr);
     Activate(hSecond);
     PressWith(VK_CONTROL, 'O');
-    HWND hDialog = nullptr;
-    ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
-        hDialog = WindowTitled(L"Open");
-        return hDialog && ProcessOf(hDialog) == ProcessId();
-    }, 10000));
+    const HWND hDialog = WaitForOpenDialog();
+    ASSERT_NE(hDialog, nullptr);
     EXPECT_EQ(::GetWindow(hDialog, GW_OWNER), hSecond);
     EXPECT_FALSE(::IsWindowEnabled(hSecond));
     EXPECT_TRUE(::IsWindowEnabled(m_hFrame)) << "only the window it was opened from waits for it";

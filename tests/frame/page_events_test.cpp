@@ -178,6 +178,18 @@ protected:
         theApp.m_pMainWnd = nullptr;
     }
 
+    // The application's window manager, once it has opened its first window; null when it has not.
+    CMainFrame* StartManagerWithOneWindow()
+    {
+        auto* pManager = new CMainFrame;
+        theApp.m_pMainWnd = pManager;
+        if (!pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return nullptr;
+        // The manager opens its first window once its placeholder view is ready.
+        if (!PumpUntil([&] { return pManager->m_listFrames.GetCount() == 1 && m_pFactory->Last(); })) return nullptr;
+        PumpPending();
+        return pManager;
+    }
+
     // A frame of known normal rectangle, restored, whose control the test drives.
     CBrowserFrame* OpenPlacedFrame()
     {
@@ -533,11 +545,8 @@ TEST_F(PageEventsTest, NewWindowIsRefusedOnEveryFailure)
 
 TEST_F(PageEventsTest, NewWindowFailsClosedAndLeavesNoBlankWindowBehind)
 {
-    auto* pManager = new CMainFrame;
-    theApp.m_pMainWnd = pManager;
-    ASSERT_TRUE(pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
-    ASSERT_TRUE(PumpUntil([&] { return pManager->m_listFrames.GetCount() == 1 && m_pFactory->Last(); }));
-    PumpPending();
+    CMainFrame* pManager = StartManagerWithOneWindow();
+    ASSERT_NE(pManager, nullptr);
     std::shared_ptr<StandInControl> opener = m_pFactory->Last();
     AFX_SE_TRANSLATOR pfnOld = AfxSetSeTranslator([](unsigned int nCode, EXCEPTION_POINTERS*) { throw nCode; });
 
@@ -586,12 +595,8 @@ TEST_F(PageEventsTest, NewWindowFailsClosedAndLeavesNoBlankWindowBehind)
 
 TEST_F(PageEventsTest, NewWindowHandsTheNewControlBackAndEveryReferenceIsReturned)
 {
-    auto* pManager = new CMainFrame;
-    theApp.m_pMainWnd = pManager;
-    ASSERT_TRUE(pManager->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
-    // The manager opens its first window once its placeholder view is ready.
-    ASSERT_TRUE(PumpUntil([&] { return pManager->m_listFrames.GetCount() == 1 && m_pFactory->Last(); }));
-    PumpPending();
+    CMainFrame* pManager = StartManagerWithOneWindow();
+    ASSERT_NE(pManager, nullptr);
     std::shared_ptr<StandInControl> opener = m_pFactory->Last();
 
     EXPECT_FALSE(opener->FireNewWindow2());
