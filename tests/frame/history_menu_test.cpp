@@ -1,4 +1,5 @@
 #include "support/hosted_view_fixture.h"
+#include "frame/menu_columns.h"
 #include "res/resource.h"
 #include "support/message_pump.h"
 
@@ -272,9 +273,9 @@ TEST_F(HistoryMenuTest, OverTallPopupsBreakIntoColumnsAtFixedPositions)
             else ::AppendMenuW(hMenu, MF_STRING, static_cast<UINT_PTR>(100 + i), text.c_str());
         }
         if (c.nItems <= r + 2) ::DestroyMenu(hSub);
-        pFrame->BreakMenuColumns(hMenu, -1);
+        BreakMenuColumns(pFrame->m_hWnd, hMenu, -1);
         EXPECT_EQ(BreakPositions(hMenu), c.breaks) << c.name << " (rows " << r << ")";
-        pFrame->BreakMenuColumns(hMenu, -1);  // again: the same positions
+        BreakMenuColumns(pFrame->m_hWnd, hMenu, -1);  // again: the same positions
         EXPECT_EQ(BreakPositions(hMenu), c.breaks) << c.name;
         if (!c.breaks.empty()) {
             // The break keeps the item what it was: here the folder with its sub-menu.
