@@ -1,4 +1,5 @@
 #include "browser_frame.h"
+#include "menu_columns.h"
 #include "menu_item_text.h"
 #include "../app/frame_window_class.h"
 #include "../app/tarnwick_app.h"
@@ -17,14 +18,14 @@ BEGIN_MESSAGE_MAP(CBrowserFrame, CFrameWndEx)
     ON_WM_SETFOCUS()
     ON_WM_CLOSE()
     ON_WM_ACTIVATE()
-    ON_COMMAND(ID_FOCUS_ADDRESS, OnFocusAddress)
-    ON_COMMAND(ID_VIEW_READY, OnViewReady)
     ON_MESSAGE(WM_ADDRESS_ENTERED, OnAddressEntered)
     ON_MESSAGE(WM_ADDRESS_SELECTED, OnAddressSelected)
+    ON_REGISTERED_MESSAGE(AFX_WM_RESETTOOLBAR, OnToolbarReset)
+    ON_COMMAND(ID_FOCUS_ADDRESS, OnFocusAddress)
+    ON_COMMAND(ID_VIEW_READY, OnViewReady)
     ON_UPDATE_COMMAND_UI_RANGE(ID_TEXTSIZE_LARGEST, ID_TEXTSIZE_SMALLEST, OnUpdateTextSize)
     ON_COMMAND_RANGE(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, OnFavorite)
     ON_COMMAND(ID_FAVORITES_REFRESH, OnFavoritesRefresh)
-    ON_REGISTERED_MESSAGE(AFX_WM_RESETTOOLBAR, OnToolbarReset)
 END_MESSAGE_MAP()
 
 namespace {
@@ -265,11 +266,26 @@ BOOL CBrowserFrame::OnShowPopupMenu(CMFCPopupMenu* pMenuPopup)
     if (!pMenuPopup) return FALSE;
     CMFCPopupMenuBar* pBar = pMenuPopup->GetMenuBar();
     if (pBar->CommandToIndex(ID_FAVORITES_PLACEHOLDER) >= 0) {
-        FillFavoritesPopup(pBar);
+        m_favoritesMenu.FillFavoritesPopup(pBar);
     } else if (pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0 || pBar->CommandToIndex(ID_FORWARD_HISTORY_FIRST) >= 0) {
         FillHistoryPopup(pBar, pBar->CommandToIndex(ID_BACK_HISTORY_FIRST) >= 0);
     }
     return CFrameWndEx::OnShowPopupMenu(pMenuPopup);
+}
+
+BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
+{
+    return CFavoritesMenu::DrawMenuImage(pDC, pMenuButton, rectImage);
+}
+
+void CBrowserFrame::OnFavorite(UINT nID)
+{
+    m_favoritesMenu.OpenFavorite(nID, m_wndView);
+}
+
+void CBrowserFrame::OnFavoritesRefresh()
+{
+    CFavoritesMenu::Refresh();
 }
 
 bool CBrowserFrame::AddressBoxHasFocus() const
@@ -346,7 +362,6 @@ namespace {
 constexpr UINT kMaxBackHistory = ID_BACK_HISTORY_LAST - ID_BACK_HISTORY_FIRST + 1;
 constexpr UINT kMaxForwardHistory = ID_FORWARD_HISTORY_LAST - ID_FORWARD_HISTORY_FIRST + 1;
 constexpr int kMaxHistoryTitle = 80;
-constexpr int kMinMenuItemHeight = 20;
 
 // The entry's title as a menu item shows it: cut, with its ampersands doubled; empty when unreadable.
 CString HistoryItemText(ITravelLogEntry* pEntry)
@@ -387,62 +402,6 @@ void CBrowserFrame::FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack)
         if (pEntries->Next(1, &pEntry, &nFetched) != S_OK || !pEntry) break;
         ::AppendMenuW(hPopup, MF_STRING, nFirst + i, HistoryItemText(pEntry));
     }
-    BreakMenuColumns(hPopup, -1);
+    BreakMenuColumns(m_hWnd, hPopup, -1);
     pBar->ImportFromMenu(hPopup);
-}
-
-void CBrowserFrame::BreakMenuColumns(HMENU hMenu, int nCountAdjust)
-{
-    int nItemHeight = MenuItemHeight();
-    if (nItemHeight > 0) BreakMenuColumnsAt(hMenu, ::GetMenuItemCount(hMenu), nCountAdjust, nItemHeight);
-}
-
-int CBrowserFrame::MenuItemHeight() const
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return 0;
-    SIZE sizeText{};
-    {
-        CFontHandle hFont(::CreateFontIndirectW(&metrics.lfMenuFont));
-        CClientDC dc(m_hWnd);
-        CSelectObject select(dc, hFont);
-        ::GetTextExtentPoint32W(dc, L"Texthgp", 7, &sizeText);
-    }
-    int nItemHeight = sizeText.cy + 4;
-    return nItemHeight < kMinMenuItemHeight ? kMinMenuItemHeight : nItemHeight;
-}
-
-void CBrowserFrame::BreakMenuColumnsAt(HMENU hMenu, int nCount, int nCountAdjust, int nItemHeight)
-{
-    int nTotal = nCount + nCountAdjust;
-    int nUsable = ::GetSystemMetrics(SM_CYSCREEN) - 4 * ::GetSystemMetrics(SM_CYCAPTION);
-    if (nCount <= 0 || nItemHeight <= 0 || nUsable <= 0 || nTotal * nItemHeight <= nUsable) return;
-    int nRows = nUsable / nItemHeight;
-    bool bFirst = true;
-    for (int nNext = 1;;) {
-        int i = nNext + nRows;
-        if (bFirst) i -= nCountAdjust;
-        bFirst = false;
-        // The last column may end before a break would fall.
-        if (i >= nCount) break;
-        wchar_t szText[512] = {};
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof(item);
-        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA | MIIM_STATE;
-        item.dwTypeData = szText;
-        item.cch = static_cast<UINT>(std::size(szText) - 1);
-        if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &item)) break;
-        ::GetMenuStringW(hMenu, static_cast<UINT>(i), szText, static_cast<int>(std::size(szText)), MF_BYPOSITION);
-        // A disabled item stays disabled: its command may be one nobody must reach.
-        UINT nState = item.fState & (MFS_DISABLED | MFS_GRAYED);
-        if (item.hSubMenu && ::IsMenu(item.hSubMenu)) {
-            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_POPUP | MF_MENUBARBREAK | nState,
-                          reinterpret_cast<UINT_PTR>(item.hSubMenu), szText);
-        } else {
-            ::ModifyMenuW(hMenu, static_cast<UINT>(i), MF_BYPOSITION | MF_MENUBARBREAK | nState, item.wID, szText);
-        }
-        nNext = i + 1;
-        if ((nTotal - i) * nItemHeight <= nUsable) break;
-    }
 }

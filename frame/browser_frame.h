@@ -1,6 +1,6 @@
 #pragma once
+#include "favorites_menu.h"
 #include "../addressbar/my_combo_box_ex.h"
-#include "../favorites/favorite_item.h"
 #include "../framework/afx.h"
 #include "../view/child_view.h"
 
@@ -37,20 +37,6 @@ public:
     void SetProgress(long nProgress, long nProgressMax);
     // Padlock or empty image in kPaneSecure.
     void SetSecureIcon(bool bSecure);
-
-    // Splits a popup taller than the screen into columns: the first holds rows - nCountAdjust + 1
-    // items, every later one rows + 1, rows being how many items fit the screen. Every caller passes -1.
-    void BreakMenuColumns(HMENU hMenu, int nCountAdjust);
-
-    // Favorites menu
-    // Loads the favorites tree unless it is loaded already in this process.
-    void LoadFavoritesOnce();
-    // Fills hMenu from the favorites tree, then redraws the menu bar.
-    void BuildFavoritesPopup(HMENU hMenu);
-    // Appends pNode's entry, or for the root and folders its children, to hMenu, each level split into columns.
-    void AppendFavoriteItems(HMENU hMenu, const CFavoriteItem* pNode);
-    // Whether a menu button is a favorites folder (or, nested, anything a favorites folder holds).
-    BOOL IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, BOOL bNested) const;
 
     // CFrameWndEx overrides
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
@@ -92,15 +78,6 @@ private:
     BOOL CreateStatusBar();
     // Replaces a Back (or Forward) drop-down's items with the control's travel log, nearest first.
     void FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack);
-    // Replaces the Favorites popup's items with the favorites tree.
-    void FillFavoritesPopup(CMFCPopupMenuBar* pBar);
-    // The height of a menu item in the menu font, as BreakMenuColumns counts it.
-    int MenuItemHeight() const;
-    // BreakMenuColumns for a menu of nCount items (those after them are left alone) and a known item height.
-    static void BreakMenuColumnsAt(HMENU hMenu, int nCount, int nCountAdjust, int nItemHeight);
-    void AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode, int nItemHeight);
-    // Whether a menu, or one below it, holds a favorites entry or the item of an empty favorites folder.
-    static bool MenuHoldsFavorites(HMENU hMenu, const CString& strEmpty, int nDepth);
 
-    UINT m_nFavoritesGeneration = 0;  // the favorites tree's load that this window's Favorites menu was last built from
+    CFavoritesMenu m_favoritesMenu{*this};  // this window's Favorites menu
 };

@@ -1,8 +1,10 @@
-// The Favorites menu of the browser frame: built from the favorites tree each time it opens.
-#include "browser_frame.h"
+#include "favorites_menu.h"
+#include "menu_columns.h"
 #include "menu_item_text.h"
 #include "../app/tarnwick_app.h"
+#include "../favorites/favorite_item.h"
 #include "../res/resource.h"
+#include "../view/child_view.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -37,7 +39,24 @@ private:
 
 }  // namespace
 
-void CBrowserFrame::FillFavoritesPopup(CMFCPopupMenuBar* pBar)
+void CFavoritesMenu::LoadFavoritesOnce()
+{
+    if (theApp.m_bFavoritesLoaded) return;
+    // Set first: a load that fails or is cut short is not retried at every opening.
+    theApp.m_bFavoritesLoaded = TRUE;
+    wchar_t szPath[MAX_PATH] = {};
+    // Without the folder's path there is nothing to list: an empty path loads an empty tree.
+    if (!::SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_FAVORITES, FALSE)) szPath[0] = L'\0';
+    theApp.m_favorites.Load(szPath, TRUE);
+}
+
+void CFavoritesMenu::Refresh()
+{
+    // The next opening of a Favorites menu, in any window, reads the folder and its order again.
+    theApp.m_bFavoritesLoaded = FALSE;
+}
+
+void CFavoritesMenu::FillFavoritesPopup(CMFCPopupMenuBar* pBar)
 {
     WaitCursorScope wait;
     LoadFavoritesOnce();
@@ -50,35 +69,24 @@ void CBrowserFrame::FillFavoritesPopup(CMFCPopupMenuBar* pBar)
     BuildFavoritesPopup(hMenu);
     pBar->ImportFromMenu(hMenu);
     // The commands of this menu are numbers into this tree; a later load gives them to other entries.
-    m_nFavoritesGeneration = theApp.m_favorites.GetGeneration();
+    m_nGeneration = theApp.m_favorites.GetGeneration();
 }
 
-void CBrowserFrame::LoadFavoritesOnce()
-{
-    if (theApp.m_bFavoritesLoaded) return;
-    // Set first: a load that fails or is cut short is not retried at every opening.
-    theApp.m_bFavoritesLoaded = TRUE;
-    wchar_t szPath[MAX_PATH] = {};
-    // Without the folder's path there is nothing to list: an empty path loads an empty tree.
-    if (!::SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_FAVORITES, FALSE)) szPath[0] = L'\0';
-    theApp.m_favorites.Load(szPath, TRUE);
-}
-
-void CBrowserFrame::BuildFavoritesPopup(HMENU hMenu)
+void CFavoritesMenu::BuildFavoritesPopup(HMENU hMenu) const
 {
     AppendFavoriteItems(hMenu, theApp.m_favorites.m_pRoot.get());
-    if (m_hWnd) ::DrawMenuBar(m_hWnd);
+    if (m_owner.m_hWnd) ::DrawMenuBar(m_owner.m_hWnd);
 }
 
-void CBrowserFrame::AppendFavoriteItems(HMENU hMenu, const CFavoriteItem* pNode)
+void CFavoritesMenu::AppendFavoriteItems(HMENU hMenu, const CFavoriteItem* pNode) const
 {
     if (!hMenu || !pNode) return;
     // The font is measured once for the whole tree, not at every entry.
-    int nItemHeight = pNode->IsContainer() ? MenuItemHeight() : 0;
+    int nItemHeight = pNode->IsContainer() ? MenuItemHeight(m_owner.m_hWnd) : 0;
     AppendFavoriteLevel(hMenu, pNode, nItemHeight);
 }
 
-void CBrowserFrame::AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode, int nItemHeight)
+void CFavoritesMenu::AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode, int nItemHeight) const
 {
     if (!pNode->IsContainer()) {
         CString strName = pNode->m_strName;
@@ -120,10 +128,10 @@ void CBrowserFrame::AppendFavoriteLevel(HMENU hMenu, const CFavoriteItem* pNode,
     if (nCountAtLastEntry >= 0) BreakMenuColumnsAt(hMenu, nCountAtLastEntry, -1, nItemHeight);
 }
 
-void CBrowserFrame::OnFavorite(UINT nID)
+void CFavoritesMenu::OpenFavorite(UINT nID, CChildView& view) const
 {
     // A command from a menu built before another window reloaded the tree would open another entry.
-    if (m_nFavoritesGeneration != theApp.m_favorites.GetGeneration()) return;
+    if (m_nGeneration != theApp.m_favorites.GetGeneration()) return;
     INT_PTR nIndex = static_cast<INT_PTR>(nID) - ID_FAVORITE_FIRST;
     if (nIndex < 0) nIndex = 0;
     const CFavoriteItem* pItem = theApp.m_favorites.GetItem(nIndex);
@@ -132,19 +140,13 @@ void CBrowserFrame::OnFavorite(UINT nID)
     const CString strTarget = pItem->m_strTarget;
     const BYTE nKind = pItem->m_nKind;
     if (nKind == FAV_LINK) {
-        m_wndView.Navigate(strTarget);
+        view.Navigate(strTarget);
     } else if (nKind == FAV_FILE) {
         ::ShellExecuteW(nullptr, nullptr, strTarget, nullptr, nullptr, SW_SHOW);
     }
 }
 
-void CBrowserFrame::OnFavoritesRefresh()
-{
-    // The next opening of a Favorites menu, in any window, reads the folder and its order again.
-    theApp.m_bFavoritesLoaded = FALSE;
-}
-
-BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
+BOOL CFavoritesMenu::DrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenuButton, const RECT& rectImage)
 {
     if (!pMenuButton) return FALSE;
     UINT nID = pMenuButton->m_nID;
@@ -160,7 +162,7 @@ BOOL CBrowserFrame::OnDrawMenuImage(CDC* pDC, const CMFCToolBarMenuButton* pMenu
     return TRUE;
 }
 
-BOOL CBrowserFrame::IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, BOOL bNested) const
+BOOL CFavoritesMenu::IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, BOOL bNested)
 {
     if (!pButton) return FALSE;
     CString strEmpty;
@@ -169,7 +171,7 @@ BOOL CBrowserFrame::IsFavoritesMenuButton(const CMFCToolBarMenuButton* pButton, 
     return MenuHoldsFavorites(pButton->GetSubMenu(), strEmpty, 0);
 }
 
-bool CBrowserFrame::MenuHoldsFavorites(HMENU hMenu, const CString& strEmpty, int nDepth)
+bool CFavoritesMenu::MenuHoldsFavorites(HMENU hMenu, const CString& strEmpty, int nDepth)
 {
     // Read where the menu is, level by level: drawn at every hover, it is never copied.
     constexpr int kMaxDepth = 64;

@@ -332,13 +332,14 @@ int wmain(int argc, wchar_t** argv)
     theApp.m_favorites.Load(g_root.c_str(), TRUE);
     theApp.m_bFavoritesLoaded = TRUE;
     CBrowserFrame frame;
+    CFavoritesMenu menu(frame);
     std::vector<double> build, buildAndCopy;
     int nItems = 0;
     for (int run = 0; run <= nRuns; ++run) {
         CMenuHandle hMenu(::CreatePopupMenu());
         CMenuHandle hPopup(::CreatePopupMenu());
         const double t0 = Now();
-        frame.BuildFavoritesPopup(hMenu);
+        menu.BuildFavoritesPopup(hMenu);
         const double t1 = Now();
         CMFCPopupMenuBar(hPopup).ImportFromMenu(hMenu);
         const double t2 = Now();

@@ -1,5 +1,6 @@
 #include "support/hosted_view_fixture.h"
 #include "favorites/test_favorites_folder.h"
+#include "frame/menu_columns.h"
 #include "res/resource.h"
 #include "support/icon_pixels.h"
 #include "support/menu_items.h"
@@ -245,7 +246,7 @@ TEST_F(FavoritesMenuTest, AnEntryWhoseCommandWouldPassTheLastFavoriteCommandIsDi
         pLink->m_nIndex = c.nIndex;
     }
     CMenuHandle hMenu(::CreatePopupMenu());
-    pFrame->AppendFavoriteItems(hMenu, &root);
+    CFavoritesMenu(*pFrame).AppendFavoriteItems(hMenu, &root);
     std::vector<MenuItem> items = ItemsOf(hMenu);
     ASSERT_EQ(items.size(), std::size(cases));
     for (size_t i = 0; i < items.size(); ++i) {
@@ -265,7 +266,7 @@ TEST_F(FavoritesMenuTest, ADisabledEntryThatStartsAColumnStaysDisabled)
             6000 + i;
     }
     CMenuHandle hMenu(::CreatePopupMenu());
-    pFrame->AppendFavoriteItems(hMenu, &root);
+    CFavoritesMenu(*pFrame).AppendFavoriteItems(hMenu, &root);
     std::vector<MenuItem> items = ItemsOf(hMenu);
     ASSERT_EQ(items.size(), 150u);
     ASSERT_GT(CountBreaks(items), 0u);
@@ -413,7 +414,7 @@ void AppendPerEntry(CBrowserFrame* pFrame, HMENU hMenu, const CFavoriteItem* pNo
         } else {
             CString strName = pChild->m_strName;
             ::AppendMenuW(hMenu, MF_STRING, ID_FAVORITE_FIRST + pChild->m_nIndex, strName.Left(strName.ReverseFind(L'.')));
-            pFrame->BreakMenuColumns(hMenu, -1);
+            BreakMenuColumns(pFrame->m_hWnd, hMenu, -1);
         }
     }
 }
@@ -474,7 +475,7 @@ TEST_F(FavoritesMenuTest, ColumnsAreThoseOfASplitAfterEveryEntry)
         root.Flatten(flat);
 
         CMenuHandle hActual(::CreatePopupMenu());
-        pFrame->AppendFavoriteItems(hActual, &root);
+        CFavoritesMenu(*pFrame).AppendFavoriteItems(hActual, &root);
         CMenuHandle hExpected(::CreatePopupMenu());
         AppendPerEntry(pFrame, hExpected, &root);
         std::vector<MenuItem> actual = ItemsOf(hActual);
@@ -510,7 +511,7 @@ TEST_F(FavoritesMenuTest, ATallMenuBreaksIntoColumnsAtPinnedPositions)
     CFavoriteItem root(L"FAVROOT", L"C:\\", FAV_ROOT);
     for (int i = 0; i < 150; ++i) root.AddChild((L"Link " + std::to_wstring(i) + L".url").c_str(), L"u", FAV_LINK);
     CMenuHandle hMenu(::CreatePopupMenu());
-    pFrame->AppendFavoriteItems(hMenu, &root);
+    CFavoritesMenu(*pFrame).AppendFavoriteItems(hMenu, &root);
     EXPECT_EQ(BreakPositions(ItemsOf(hMenu)), (std::vector<size_t>{49, 97, 145}));
 }
 
@@ -592,7 +593,7 @@ TEST_F(FavoritesMenuTest, AnEmptyFolderSaysNoneInTheUsersLanguage)
     for (const auto& c : cases) {
         ::SetThreadLocale(MAKELCID(c.language, SORT_DEFAULT));
         CMenuHandle hMenu(::CreatePopupMenu());
-        pFrame->AppendFavoriteItems(hMenu, &root);
+        CFavoritesMenu(*pFrame).AppendFavoriteItems(hMenu, &root);
         std::vector<MenuItem> items = ItemsOf(hMenu);
         ::SetThreadLocale(lcidSaved);
         ASSERT_EQ(items.size(), 1u) << c.language;

@@ -1,35 +1,13 @@
 #include "support/hosted_view_fixture.h"
+#include "frame/menu_columns.h"
 #include "res/resource.h"
+#include "support/menu_items.h"
 #include "support/message_pump.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-struct MenuItem {
-    UINT nID;
-    std::wstring text;
-    bool bGrayed;
-    bool bBreak;
-    bool operator==(const MenuItem&) const = default;
-};
-
-std::vector<MenuItem> ItemsOf(HMENU hMenu)
-{
-    std::vector<MenuItem> items;
-    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
-        wchar_t szText[256] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = szText;
-        info.cch = 255;
-        ::GetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back(MenuItem{info.wID, szText, (info.fState & MFS_GRAYED) != 0, (info.fType & MFT_MENUBARBREAK) != 0});
-    }
-    return items;
-}
 
 std::vector<StandInTravelEntry> Pages(const wchar_t* pszPrefix, int nCount)
 {
@@ -84,7 +62,7 @@ TEST_F(HistoryMenuTest, DropDownsListTheTravelLogNearestFirstWithinTheirLimits)
         ASSERT_EQ(items.size(), c.nItems) << c.name;
         for (size_t i = 0; i < items.size(); ++i) {
             EXPECT_EQ(items[i].nID, c.nFirst + i) << c.name << i;
-            EXPECT_FALSE(items[i].bGrayed) << c.name << i;
+            EXPECT_FALSE(items[i].bDisabled) << c.name << i;
             EXPECT_FALSE(items[i].bBreak) << c.name << i;  // a short list stays one column
         }
         if (c.nButton == ID_GO_BACK) {
@@ -272,9 +250,9 @@ TEST_F(HistoryMenuTest, OverTallPopupsBreakIntoColumnsAtFixedPositions)
             else ::AppendMenuW(hMenu, MF_STRING, static_cast<UINT_PTR>(100 + i), text.c_str());
         }
         if (c.nItems <= r + 2) ::DestroyMenu(hSub);
-        pFrame->BreakMenuColumns(hMenu, -1);
+        BreakMenuColumns(pFrame->m_hWnd, hMenu, -1);
         EXPECT_EQ(BreakPositions(hMenu), c.breaks) << c.name << " (rows " << r << ")";
-        pFrame->BreakMenuColumns(hMenu, -1);  // again: the same positions
+        BreakMenuColumns(pFrame->m_hWnd, hMenu, -1);  // again: the same positions
         EXPECT_EQ(BreakPositions(hMenu), c.breaks) << c.name;
         if (!c.breaks.empty()) {
             // The break keeps the item what it was: here the folder with its sub-menu.
