@@ -114,7 +114,10 @@ TEST_F(PageEndToEnd, BackAndForwardStayDisabledAfterNavigationsBecauseTheControl
     TypeText(base + L"/second");
     PressKeys({{VK_RETURN, true}, {VK_RETURN, false}});
     EXPECT_EQ(listener.FirstRequestLine(15), "GET /second HTTP/1.1");
-    ::Sleep(1000);  // the control's events and the next idle update
+    // The Enter key's navigation is handled once the request arrived; the events it raised and the
+    // idle update that reads the buttons' state follow in the loop's next turns.
+    ASSERT_TRUE(TarnwickProcess::WaitForLoop(m_hFrame));
+    ASSERT_TRUE(TarnwickProcess::WaitForLoop(m_hFrame));
     EXPECT_FALSE(ButtonEnabled(ID_GO_BACK));
     EXPECT_FALSE(ButtonEnabled(ID_GO_FORWARD));
     EXPECT_TRUE(ButtonEnabled(ID_GO_HOME));
