@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 #include <urlmon.h>
 #include <cstring>
+#include <new>
 
 CTarnwickApp theApp;
 
@@ -60,7 +61,8 @@ BOOL CTarnwickApp::InitInstance()
     m_bFavoritesLoaded = FALSE;
     LoadImageList();
 
-    auto* pMainFrame = new CMainFrame;
+    auto* pMainFrame = new (std::nothrow) CMainFrame;
+    if (!pMainFrame) return FALSE;
     m_pMainWnd = pMainFrame;
     // Never shown: the window manager only owns the browser windows' list. On failure the frame has deleted itself.
     if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -239,7 +240,8 @@ BOOL CWnd::CreateControl(REFCLSID clsid, LPCWSTR lpszWindowName, DWORD dwStyle, 
     if (!pParentWnd || !pParentWnd->m_hWnd || pPersist || bStorage || bstrLicKey || m_hWnd || !AfxGetOccManager()) {
         return FALSE;
     }
-    if (!pParentWnd->m_pCtrlCont) pParentWnd->m_pCtrlCont = new COleControlContainer(pParentWnd);
+    if (!pParentWnd->m_pCtrlCont) pParentWnd->m_pCtrlCont = new (std::nothrow) COleControlContainer(pParentWnd);
+    if (!pParentWnd->m_pCtrlCont) return FALSE;
     return pParentWnd->m_pCtrlCont->CreateControl(this, clsid, lpszWindowName, dwStyle, rect, nID);
 }
 

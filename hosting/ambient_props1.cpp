@@ -37,6 +37,6 @@ HRESULT AmbientProps1::GetDLControl(DWORD* pdwDLControl)
 HRESULT AmbientProps1::NotifyAmbientChange(DISPID dispid)
 {
     CComPtr<IOleControl> pControl;
-    if (!m_spControl || FAILED(m_spControl.QueryInterface(&pControl))) return 0;
+    if (!m_spControl || FAILED(m_spControl.QueryInterface(&pControl))) return S_OK;  // nothing to tell without a control
     return pControl->OnAmbientPropertyChange(dispid);
 }

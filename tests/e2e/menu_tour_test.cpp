@@ -87,7 +87,9 @@ protected:
             ASSERT_TRUE(ChooseFromMenu(m_hFrame, step.keys));
         }
     }
-    // Time for the keys or the posted command to be handled: the process waits for input again once they are.
+    // A command with nothing to see leaves no condition to wait for: the process gets the moment a user
+    // leaves before the next command (WaitForInputIdle alone may answer at once, the process having been
+    // idle before), and every step then checks it still answers.
     void Settle()
     {
         ::Sleep(200);

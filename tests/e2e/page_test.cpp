@@ -4,55 +4,15 @@
 #include "e2e/browser_window_fixture.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
-
-// A left click at a screen point, as the mouse makes it.
-void ClickAt(POINT pt)
-{
-    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (pt.x * 65535 + cx / 2) / (cx - 1);
-        input.mi.dy = (pt.y * 65535 + cy / 2) / (cy - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    ::SendInput(1, &inputs[0], sizeof(INPUT));
-    ::Sleep(100);
-    ::SendInput(2, &inputs[1], sizeof(INPUT));
-}
-
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t szText[256] = {};
-    ::GetWindowTextW(hWnd, szText, 256);
-    return szText;
-}
-
-DWORD ProcessOf(HWND hWnd)
-{
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    return dwProcessId;
-}
-
-// The visible popup menu window of a process, or null.
-HWND VisiblePopupMenu(DWORD dwProcessId)
-{
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        if (::IsWindowVisible(hWnd) && ProcessOf(hWnd) == dwProcessId) return hWnd;
-    }
-    return nullptr;
-}
 
 // A visible top-level window with this exact title, of any process, or null.
 HWND WindowTitled(const wchar_t* pszTitle)
@@ -64,7 +24,9 @@ HWND WindowTitled(const wchar_t* pszTitle)
     ::EnumWindows(
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lParam);
-            if (::IsWindowVisible(hWnd) && TextOf(hWnd) == s.pszTitle) {
+            wchar_t szText[256] = {};
+            ::GetWindowTextW(hWnd, szText, 256);  // read without asking the window: any process's, hung or not
+            if (::IsWindowVisible(hWnd) && std::wcscmp(szText, s.pszTitle) == 0) {
                 s.hFound = hWnd;
                 return FALSE;
             }
@@ -103,6 +65,12 @@ protected:
         return ::SendMessageW(m_hToolBar, TB_ISBUTTONENABLED, nCommand, 0) != 0;
     }
     DWORD ProcessId() const { return ::GetProcessId(m_pTarnwick->ProcessHandle()); }
+    // The program's most recently opened popup menu, or null.
+    HWND FrontPopupMenu() const
+    {
+        std::vector<HWND> popups = VisiblePopupMenus(ProcessId());
+        return popups.empty() ? nullptr : popups.front();
+    }
     // The program's Open dialog once it shows; null when it does not.
     HWND WaitForOpenDialog() const
     {
@@ -118,14 +86,14 @@ protected:
     {
         PressWith(VK_MENU, vkMnemonic);
         HWND hPopup = nullptr;
-        TarnwickProcess::WaitFor([&] { return (hPopup = VisiblePopupMenu(ProcessId())) != nullptr; }, 5000);
+        TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu()) != nullptr; }, 5000);
         return hPopup;
     }
     void CloseMenus()
     {
-        for (int i = 0; i < 2 && VisiblePopupMenu(ProcessId()); ++i) {
+        for (int i = 0; i < 2 && FrontPopupMenu(); ++i) {
             PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
-            TarnwickProcess::WaitFor([&] { return !VisiblePopupMenu(ProcessId()); }, 1000);
+            TarnwickProcess::WaitFor([&] { return !FrontPopupMenu(); }, 1000);
         }
     }
 };
@@ -146,7 +114,10 @@ TEST_F(PageEndToEnd, BackAndForwardStayDisabledAfterNavigationsBecauseTheControl
     TypeText(base + L"/second");
     PressKeys({{VK_RETURN, true}, {VK_RETURN, false}});
     EXPECT_EQ(listener.FirstRequestLine(15), "GET /second HTTP/1.1");
-    ::Sleep(1000);  // the control's events and the next idle update
+    // The Enter key's navigation is handled once the request arrived; the events it raised and the
+    // idle update that reads the buttons' state follow in the loop's next turns.
+    ASSERT_TRUE(TarnwickProcess::WaitForLoop(m_hFrame));
+    ASSERT_TRUE(TarnwickProcess::WaitForLoop(m_hFrame));
     EXPECT_FALSE(ButtonEnabled(ID_GO_BACK));
     EXPECT_FALSE(ButtonEnabled(ID_GO_FORWARD));
     EXPECT_TRUE(ButtonEnabled(ID_GO_HOME));
@@ -231,7 +202,7 @@ TEST_F(PageEndToEnd, TheBackDropDownShowsItsFivePlaceholdersEnabledWithoutATrave
     ::MapWindowPoints(m_hToolBar, nullptr, reinterpret_cast<POINT*>(&rectButton), 2);
     ClickAt(POINT{rectButton.right - 4, (rectButton.top + rectButton.bottom) / 2});  // on the arrow
     HWND hPopup = nullptr;
-    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hPopup = VisiblePopupMenu(ProcessId())) != nullptr; }, 5000));
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu()) != nullptr; }, 5000));
     const RECT rectPopup = RectOf(hPopup);
     EXPECT_NEAR(rectPopup.top, rectButton.bottom, 4);
     // Five items of the Tools menu's height each, with the same frame.

@@ -145,6 +145,16 @@ bool TarnwickProcess::WaitFor(const std::function<bool()>& pred, DWORD dwTimeout
     return true;
 }
 
+bool TarnwickProcess::WaitForLoop(HWND hWnd, DWORD dwTimeoutMs)
+{
+    // A sent message is taken whenever the loop looks at its queue, before posted ones.
+    for (int i = 0; i < 2; ++i) {
+        DWORD_PTR dwResult = 0;
+        if (!::SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, dwTimeoutMs, &dwResult)) return false;
+    }
+    return true;
+}
+
 bool TarnwickProcess::WaitForBrowserWindows(size_t nCount, DWORD dwTimeoutMs) const
 {
     return WaitFor([&] { return BrowserWindows().size() == nCount; }, dwTimeoutMs);

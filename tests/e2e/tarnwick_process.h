@@ -27,6 +27,10 @@ public:
     // Polls until pred holds; false after the timeout.
     static bool WaitFor(const std::function<bool()>& pred, DWORD dwTimeoutMs = 15000);
     bool WaitForBrowserWindows(size_t nCount, DWORD dwTimeoutMs = 15000) const;
+    // Waits until the window's thread has come back to its message loop twice: the dispatch under way
+    // is done, and the loop has taken the next queued message or, with none, run its idle update.
+    // False if the thread does not answer in time.
+    static bool WaitForLoop(HWND hWnd, DWORD dwTimeoutMs = 10000);
     // Waits for the process to end; returns its exit code, or -1 if it is still running.
     long WaitForExit(DWORD dwTimeoutMs = 10000) const;
     bool IsRunning() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }

@@ -42,6 +42,26 @@ void TypeText(const std::wstring& text)
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void ClickAt(POINT pt)
+{
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (pt.x * 65535 + cx / 2) / (cx - 1);
+        input.mi.dy = (pt.y * 65535 + cy / 2) / (cy - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &inputs[0], sizeof(INPUT));
+    TarnwickProcess::WaitFor([pt] {
+        POINT ptCursor{};
+        return ::GetCursorPos(&ptCursor) && ptCursor.x == pt.x && ptCursor.y == pt.y;
+    }, 1000);
+    ::SendInput(2, &inputs[1], sizeof(INPUT));
+}
+
 bool BringToFront(HWND hWnd)
 {
     ::SetForegroundWindow(hWnd);

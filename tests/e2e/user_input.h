@@ -13,6 +13,9 @@ void PressKey(WORD vk);
 void PressWith(WORD vkModifier, WORD vk);
 // Characters typed as they are, whatever the keyboard layout.
 void TypeText(const std::wstring& text);
+// A left click at a screen point: the pointer moves there, and once the window system has it there
+// the button goes down and up, as under a user's hand.
+void ClickAt(POINT pt);
 // Makes the window the foreground window; false if it did not become it in time.
 bool BringToFront(HWND hWnd);
 // A menu command through the menu bar's keyboard interface: Alt with the first mnemonic, then

@@ -3,6 +3,7 @@
 #include "framework/afx.h"
 #include "app/tarnwick_app.h"
 #include "support/fault_module/fault_module.h"
+#include "support/message_pump.h"
 
 #include <exdisp.h>
 #include <exdispid.h>
@@ -231,11 +232,7 @@ TEST_F(FaultRecoveryTest, PaintAbandonedBeforeBeginPaintIsNotAskedForAgain)
     CFaultOnPaintWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"paint fault", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr));
     // Whatever showing the window brings comes first, then it starts valid.
-    for (DWORD dwStart = ::GetTickCount(); ::GetTickCount() - dwStart < 500;) {
-        MSG msg;
-        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) theApp.PumpMessage();
-        else ::Sleep(10);
-    }
+    PumpUntil([] { return false; }, 500);
     ::ValidateRect(wnd.m_hWnd, nullptr);
     wnd.m_nPaints = 0;
     ::InvalidateRect(wnd.m_hWnd, nullptr, TRUE);
@@ -406,12 +403,7 @@ TEST(ControlEventFaultTest, FaultInAnEventHandlerIsTakenAtTheEventAndTheNavigati
     }
     EXPECT_EQ(nHeld, static_cast<unsigned int>(EXCEPTION_ACCESS_VIOLATION));
     // The navigation goes on: the abandoned handler cancelled nothing.
-    DWORD dwStart = ::GetTickCount();
-    while (host.m_nCompletes == 0 && ::GetTickCount() - dwStart < 10000) {
-        MSG msg;
-        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) theApp.PumpMessage();
-        else ::Sleep(5);
-    }
+    PumpUntil([&] { return host.m_nCompletes > 0; }, 10000);
     EXPECT_GT(host.m_nCompletes, 0);
     EXPECT_EQ(host.m_nAfterFault, 0);
     EXPECT_EQ(g_nLocalsDestroyed, 1);
