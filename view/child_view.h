@@ -23,7 +23,8 @@ struct WindowRequest {
 
 // The client window of a browser frame, where pages appear: it hosts one
 // browser control, attaches the host objects to its site and offers the rest
-// of the program its navigation operations.
+// of the program its navigation operations. It reaches its frame only through
+// the frame's operations.
 class CChildView : public CWnd {
 public:
     CChildView() = default;
@@ -131,7 +132,7 @@ private:
     void UpdateFrameForURL();
     // The security zone of m_strURL, or -1 when the security manager cannot say.
     int GetUrlZone() const;
-    // Shapes the frame as the page's script asked: its bars, position and size.
+    // Has the frame shaped as the page's script asked (its bars, position and size), then fits the control.
     void ApplyWindowFeatures();
     // Asks the window manager for a new browser window; its view, or null.
     static CChildView* OpenBrowserWindow();
