@@ -543,6 +543,7 @@ void CChildView::OnViewInitialize()
     m_bCanGoBack = FALSE;
     m_bCanGoForward = FALSE;
     m_docHostUIHandler.m_dwFlags = kHostFlags;
+    m_docHostUIHandler.m_pExternal = &theApp.m_external;
     auto* pSite = dynamic_cast<COleControlSiteEx*>(m_wndBrowser.m_pCtrlSite);
     if (pSite) pSite->m_pDocHostUIHandler = &m_docHostUIHandler;
     ::RegisterDragDrop(m_hWnd, &m_docHostUIHandler.m_dropTarget);
