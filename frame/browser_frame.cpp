@@ -1,7 +1,7 @@
 #include "browser_frame.h"
+#include "frame_window_class.h"
 #include "menu_item_text.h"
-#include "../app/frame_window_class.h"
-#include "../app/tarnwick_app.h"
+#include "../app/tarnwick_app.h"  // theApp: the shared image list and the active view
 #include "../res/messages.h"
 #include "../res/resource.h"
 

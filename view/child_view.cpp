@@ -1,7 +1,7 @@
 #include "child_view.h"
-#include "../app/dlg_setting.h"
-#include "../app/tarnwick_app.h"
-#include "../frame/browser_frame.h"
+#include "../app/dlg_setting.h"      // the Options command shows the application's options dialog
+#include "../app/tarnwick_app.h"     // theApp: the active view, the window manager, the external object
+#include "../frame/browser_frame.h"  // the frame's operations, the view's only way to its frame
 #include "editable_focus.h"
 #include "view_window_class.h"
 #include "open_page_dialog.h"
