@@ -1,7 +1,7 @@
 #include "my_combo_box_ex.h"
-#include "../app/tarnwick_app.h"
+#include "../app/tarnwick_app.h"  // the address box navigates the active view, which only the application knows
 #include "../res/messages.h"
-#include "../view/child_view.h"
+#include "../view/child_view.h"    // the active view, to navigate it
 
 #include <shlwapi.h>
 

@@ -1,7 +1,7 @@
 #include "main_frame.h"
-#include "frame_window_class.h"
 #include "tarnwick_app.h"
 #include "../frame/browser_frame.h"
+#include "../frame/frame_window_class.h"
 #include "../res/messages.h"
 #include "../res/resource.h"
 

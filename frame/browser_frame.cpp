@@ -1,13 +1,14 @@
 #include "browser_frame.h"
+#include "frame_window_class.h"
 #include "menu_columns.h"
 #include "menu_item_text.h"
-#include "../app/frame_window_class.h"
-#include "../app/tarnwick_app.h"
+#include "../app/tarnwick_app.h"  // theApp: the shared image list and the active view
 #include "../res/messages.h"
 #include "../res/resource.h"
 
 #include <tlogstg.h>
 #include <urlmon.h>
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -35,7 +36,6 @@ constexpr DWORD kPaneStyleMask = ~static_cast<DWORD>(CBRS_GRIPPER | CBRS_BORDER_
 // One entry per StatusPane, then a last blank pane.
 const UINT kIndicators[] = {ID_INDICATOR_ICON, ID_SEPARATOR, ID_INDICATOR_PROGRESS,
                             ID_SEPARATOR,      ID_INDICATOR_ZONE, ID_INDICATOR_LAST};
-
 
 // A new icon of an image of the application image list.
 CIconHandle AppImageIcon(int nImage)
@@ -131,6 +131,8 @@ BOOL CBrowserFrame::CreateReBar()
                            AFX_IDW_REBAR)) {
         return FALSE;
     }
+    // Added in the order of Band: each band's index is its value.
+    static_assert(kMenuBand == 0 && kToolBand == kMenuBand + 1 && kAddressBand == kToolBand + 1);
     if (!m_wndReBar.AddBar(&m_wndMenuBar, nullptr, nullptr, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP) ||
         !m_wndReBar.AddBar(&m_wndToolBar, nullptr, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP) ||
         !m_wndReBar.AddBar(&m_wndAddress, strLabel, nullptr, RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP)) {
@@ -155,7 +157,7 @@ void CBrowserFrame::SizeToolBarBand()
     band.cyMinChild = static_cast<UINT>(rectButton.bottom - rectButton.top);
     band.cx = nButtons * cxButton;
     band.cxIdeal = nButtons * cxButton;
-    m_wndReBar.SendMessage(RB_SETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+    m_wndReBar.SendMessage(RB_SETBANDINFOW, kToolBand, reinterpret_cast<LPARAM>(&band));
 }
 
 BOOL CBrowserFrame::CreateStatusBar()
@@ -354,6 +356,118 @@ void CBrowserFrame::SetSecureIcon(bool bSecure)
 {
     if (!::IsWindow(m_wndStatusBar.m_hWnd)) return;
     m_wndStatusBar.SetPaneIcon(kPaneSecure, AppImageIcon(bSecure ? kImagePadlock : kImageEmpty), TRUE);
+}
+
+void CBrowserFrame::SetStatusText(LPCWSTR lpszText)
+{
+    // The status bar's own text is its text pane's.
+    if (::IsWindow(m_wndStatusBar.m_hWnd)) m_wndStatusBar.SetWindowText(CString(lpszText));
+}
+
+HWND CBrowserFrame::AddressEditWithFocus() const
+{
+    return AddressBoxHasFocus() ? m_wndAddress.m_edit.m_hWnd : nullptr;
+}
+
+namespace {
+
+// What a script-opened window's outer size adds to the page size it asked for.
+constexpr int kExtraWidth = 25;
+constexpr int kExtraHeight = 48;
+constexpr int kBarAllowance = 5;  // per bar the page still wants
+
+// Bounds of what a script may ask for, well inside the window system's 16-bit coordinates.
+constexpr long kMaxRequestedCoordinate = 32000;
+constexpr long kMaxRequestedExtent = 32000;
+// How much of a placed window's caption stays on the work area, at the least.
+constexpr int kMinCaptionOnScreen = 100;
+
+int WindowHeight(HWND hWnd)
+{
+    RECT rect{};
+    if (hWnd) ::GetWindowRect(hWnd, &rect);
+    return rect.bottom - rect.top;
+}
+
+// Places a top-level window on the work area of its monitor, centred on it when bCentre, so that
+// its caption can always be reached: a centred window larger than the work area goes to the work
+// area's top-left corner, and a placed one keeps at least part of its caption on it.
+void KeepCaptionOnWorkArea(HWND hWnd, bool bCentre)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    RECT rect;
+    if (!::GetWindowRect(hWnd, &rect)) return;
+    const RECT& work = monitor.rcWork;
+    const int cx = rect.right - rect.left;
+    const int cy = rect.bottom - rect.top;
+    int x = rect.left;
+    int y = rect.top;
+    if (bCentre) {
+        x = work.left + ((work.right - work.left) - cx) / 2;
+        y = work.top + ((work.bottom - work.top) - cy) / 2;
+        x = std::max(std::min(x, static_cast<int>(work.right) - cx), static_cast<int>(work.left));
+        y = std::max(std::min(y, static_cast<int>(work.bottom) - cy), static_cast<int>(work.top));
+    } else {
+        const int nCaption = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME);
+        const int nGrip = std::min(cx, kMinCaptionOnScreen);
+        x = std::max(std::min(x, static_cast<int>(work.right) - nGrip), static_cast<int>(work.left) - (cx - nGrip));
+        y = std::max(std::min(y, static_cast<int>(work.bottom) - nCaption), static_cast<int>(work.top));
+    }
+    if (x == rect.left && y == rect.top) return;
+    ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A script's number as a coordinate or an extent that the arithmetic below cannot overflow with.
+int ClampRequest(long nValue, long nMin, long nMax)
+{
+    return static_cast<int>(std::max(nMin, std::min(nValue, nMax)));
+}
+
+}  // namespace
+
+void CBrowserFrame::HideBand(Band nBand)
+{
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_STYLE;
+    if (!m_wndReBar.SendMessage(RB_GETBANDINFOW, static_cast<WPARAM>(nBand), reinterpret_cast<LPARAM>(&band))) return;
+    if (!(band.fStyle & RBBS_HIDDEN)) m_wndReBar.SendMessage(RB_SHOWBAND, static_cast<WPARAM>(nBand), FALSE);
+}
+
+// Sizes a script asked for are the page's: the frame adds its borders, its bars and, per bar
+// kept, an allowance. What the script did not ask for keeps the frame's current outer size,
+// so that later navigations of the same window leave it where and as large as it is.
+void CBrowserFrame::ApplyWindowFeatures(const WindowRequest& request, bool bMenuBar, bool bToolBar)
+{
+    int nAllowance = 0;
+    if (bMenuBar) nAllowance += kBarAllowance;
+    else HideBand(kMenuBand);
+    if (bToolBar) nAllowance += kBarAllowance;
+    else HideBand(kToolBand);
+    HideBand(kAddressBand);  // the address box never stays
+    RecalcLayout();
+    if (!request.hasLeft && !request.hasTop && !request.hasWidth && !request.hasHeight) return;
+
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!GetWindowPlacement(&placement)) return;
+    placement.showCmd = SW_SHOWNORMAL;
+    const RECT rectOld = placement.rcNormalPosition;
+    int nBarsHeight = WindowHeight(m_wndReBar.m_hWnd) + WindowHeight(m_wndStatusBar.m_hWnd);
+    int nLeft = request.hasLeft ? ClampRequest(request.left, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
+                                : rectOld.left;
+    int nTop = request.hasTop ? ClampRequest(request.top, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
+                              : rectOld.top;
+    int nWidth = request.hasWidth ? ClampRequest(request.width, 0, kMaxRequestedExtent) + kExtraWidth
+                                  : rectOld.right - rectOld.left;
+    int nHeight = request.hasHeight
+                      ? ClampRequest(request.height, 0, kMaxRequestedExtent) + nBarsHeight + nAllowance + kExtraHeight
+                      : rectOld.bottom - rectOld.top;
+    placement.rcNormalPosition = RECT{nLeft, nTop, nLeft + nWidth, nTop + nHeight};
+    ::SetWindowPlacement(m_hWnd, &placement);
+    KeepCaptionOnWorkArea(m_hWnd, !request.hasLeft && !request.hasTop);
 }
 
 namespace {

@@ -25,9 +25,6 @@ public:
     // Makes view the application's active view and gives it back its focus; nothing when it already is.
     void ActivateView(CChildView* pView);
 
-    // Whether the keyboard focus is in the address box (the combo or its edit).
-    bool AddressBoxHasFocus() const;
-
     // Page state the view shows in the bars
     // The page's URL in the address box, unless it is a script URL or the user is typing there.
     void SetAddressText(LPCWSTR lpszURL);
@@ -37,6 +34,14 @@ public:
     void SetProgress(long nProgress, long nProgressMax);
     // Padlock or empty image in kPaneSecure.
     void SetSecureIcon(bool bSecure);
+    // The page's status text in kPaneText; nothing without a status bar.
+    void SetStatusText(LPCWSTR lpszText);
+    // The edit of the address box when the keyboard focus is in that box, else null.
+    HWND AddressEditWithFocus() const;
+    // Shapes the window as the page's script asked: hides the menu bar and toolbar unless the page keeps
+    // them and the address box always, lays the frame out again and, when a position or size was asked
+    // for, places the window, its caption kept on the work area.
+    void ApplyWindowFeatures(const WindowRequest& request, bool bMenuBar, bool bToolBar);
 
     // CFrameWndEx overrides
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
@@ -69,12 +74,23 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The rebar's bands in the order CreateReBar adds them: a band's index is its value.
+    enum Band : int {
+        kMenuBand = 0,
+        kToolBand = 1,
+        kAddressBand = 2,
+    };
+
     // The bars in the order OnCreate builds them; each FALSE when the frame cannot be built.
     BOOL CreateMenuBar();
     BOOL CreateToolBar();
     BOOL CreateAddressBox();
     BOOL CreateReBar();
     void SizeToolBarBand();
+    // Hides a band of the rebar unless it is hidden already.
+    void HideBand(Band nBand);
+    // Whether the keyboard focus is in the address box (the combo or its edit).
+    bool AddressBoxHasFocus() const;
     BOOL CreateStatusBar();
     // Replaces a Back (or Forward) drop-down's items with the control's travel log, nearest first.
     void FillHistoryPopup(CMFCPopupMenuBar* pBar, bool bBack);

@@ -1,5 +1,4 @@
 #include "doc_host_ui_handler.h"
-#include "../app/tarnwick_app.h"
 
 STDMETHODIMP CDocHostUIHandler::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return E_NOTIMPL; }
 
@@ -37,8 +36,10 @@ STDMETHODIMP CDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget** ppDrop
 STDMETHODIMP CDocHostUIHandler::GetExternal(IDispatch** ppDispatch)
 {
     if (!ppDispatch) return E_POINTER;
-    theApp.m_external.AddRef();
-    *ppDispatch = &theApp.m_external;
+    // Not handed one yet: declined, and a caller that ignores the answer finds no object.
+    *ppDispatch = m_pExternal;
+    if (!m_pExternal) return E_NOTIMPL;
+    m_pExternal->AddRef();
     return S_OK;
 }
 

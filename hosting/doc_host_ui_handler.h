@@ -5,9 +5,9 @@
 #include <mshtmhst.h>
 
 // The view's answers to the control's host-UI questions: the host flags and
-// the script external object; everything else is declined (E_NOTIMPL, nothing
-// written) so the control's own behaviour applies. Held by value in the
-// view and reached only through its site.
+// the script external object the view hands it; everything else is declined
+// (E_NOTIMPL, nothing written) so the control's own behaviour applies. Held
+// by value in the view and reached only through its site.
 class CDocHostUIHandler : public CByValueUnknown<IDocHostUIHandler> {
 public:
     CDocHostUIHandler() = default;
@@ -32,8 +32,9 @@ public:
     STDMETHOD(TranslateUrl)(DWORD dwTranslate, OLECHAR* pchURLIn, OLECHAR** ppchURLOut) override;
     STDMETHOD(FilterDataObject)(IDataObject* pDO, IDataObject** ppDORet) override;
 
-    CImpIDropTarget m_dropTarget;  // the target the view registers for its own window
-    DWORD m_dwFlags = 0;           // DOCHOSTUIFLAG_ bits for GetHostInfo
+    CImpIDropTarget m_dropTarget;      // the target the view registers for its own window
+    DWORD m_dwFlags = 0;               // DOCHOSTUIFLAG_ bits for GetHostInfo
+    IDispatch* m_pExternal = nullptr;  // what GetExternal hands out; its owner outlives the view
 
 protected:
     DWORD m_dwDoubleClick = 0;     // DOCHOSTUIDBLCLK_DEFAULT

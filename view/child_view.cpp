@@ -1,7 +1,7 @@
 #include "child_view.h"
-#include "../app/dlg_setting.h"
-#include "../app/tarnwick_app.h"
-#include "../frame/browser_frame.h"
+#include "../app/dlg_setting.h"      // the Options command shows the application's options dialog
+#include "../app/tarnwick_app.h"     // theApp: the active view, the window manager, the external object
+#include "../frame/browser_frame.h"  // the frame's operations, the view's only way to its frame
 #include "editable_focus.h"
 #include "view_window_class.h"
 #include "open_page_dialog.h"
@@ -13,7 +13,6 @@
 #include <mshtml.h>
 #include <shellapi.h>
 #include <urlmon.h>
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -28,20 +27,6 @@ constexpr DWORD kHtmlIdOptions = 3;
 
 constexpr const wchar_t* kAppTitle = L"Tarnwick";
 constexpr const wchar_t* kTitleSuffix = L" - Tarnwick";
-
-// What a script-opened window's outer size adds to the page size it asked for.
-constexpr int kExtraWidth = 25;
-constexpr int kExtraHeight = 48;
-constexpr int kBarAllowance = 5;  // per bar the page still wants
-constexpr int kMenuBand = 0;
-constexpr int kToolBand = 1;
-constexpr int kAddressBand = 2;
-
-// Bounds of what a script may ask for, well inside the window system's 16-bit coordinates.
-constexpr long kMaxRequestedCoordinate = 32000;
-constexpr long kMaxRequestedExtent = 32000;
-// How much of a placed window's caption stays on the work area, at the least.
-constexpr int kMinCaptionOnScreen = 100;
 
 // The text of an event's URL argument: a BSTR, possibly by reference.
 CString UrlOf(const VARIANT* pvarURL)
@@ -59,58 +44,17 @@ void VariantSetLong(COleVariant& var, long nValue)
     var.lVal = nValue;
 }
 
-int WindowHeight(HWND hWnd)
-{
-    RECT rect{};
-    if (hWnd) ::GetWindowRect(hWnd, &rect);
-    return rect.bottom - rect.top;
-}
+// m_bResizingFrame set while it lives, however the frame's reshaping ends.
+class CResizingFrame {
+public:
+    explicit CResizingFrame(BOOL& bResizing) : m_bResizing(bResizing) { m_bResizing = TRUE; }
+    ~CResizingFrame() { m_bResizing = FALSE; }
+    CResizingFrame(const CResizingFrame&) = delete;
+    CResizingFrame& operator=(const CResizingFrame&) = delete;
 
-// Hides a band of the rebar unless it is hidden already.
-void HideBand(HWND hReBar, int nBand)
-{
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_STYLE;
-    if (!::SendMessageW(hReBar, RB_GETBANDINFOW, static_cast<WPARAM>(nBand), reinterpret_cast<LPARAM>(&band))) return;
-    if (!(band.fStyle & RBBS_HIDDEN)) ::SendMessageW(hReBar, RB_SHOWBAND, static_cast<WPARAM>(nBand), FALSE);
-}
-
-// Places a top-level window on the work area of its monitor, centred on it when bCentre, so that
-// its caption can always be reached: a centred window larger than the work area goes to the work
-// area's top-left corner, and a placed one keeps at least part of its caption on it.
-void KeepCaptionOnWorkArea(HWND hWnd, bool bCentre)
-{
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    if (!::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    RECT rect;
-    if (!::GetWindowRect(hWnd, &rect)) return;
-    const RECT& work = monitor.rcWork;
-    const int cx = rect.right - rect.left;
-    const int cy = rect.bottom - rect.top;
-    int x = rect.left;
-    int y = rect.top;
-    if (bCentre) {
-        x = work.left + ((work.right - work.left) - cx) / 2;
-        y = work.top + ((work.bottom - work.top) - cy) / 2;
-        x = std::max(std::min(x, static_cast<int>(work.right) - cx), static_cast<int>(work.left));
-        y = std::max(std::min(y, static_cast<int>(work.bottom) - cy), static_cast<int>(work.top));
-    } else {
-        const int nCaption = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME);
-        const int nGrip = std::min(cx, kMinCaptionOnScreen);
-        x = std::max(std::min(x, static_cast<int>(work.right) - nGrip), static_cast<int>(work.left) - (cx - nGrip));
-        y = std::max(std::min(y, static_cast<int>(work.bottom) - nCaption), static_cast<int>(work.top));
-    }
-    if (x == rect.left && y == rect.top) return;
-    ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// A script's number as a coordinate or an extent that the arithmetic below cannot overflow with.
-int ClampRequest(long nValue, long nMin, long nMax)
-{
-    return static_cast<int>(std::max(nMin, std::min(nValue, nMax)));
-}
+private:
+    BOOL& m_bResizing;
+};
 
 // A window opened for a page: closed again, later, unless claimed, so that a page refused its window
 // (a failure or a fault on the way) leaves no blank frame behind.
@@ -442,8 +386,7 @@ BOOL CChildView::NewWindow2(IDispatch** ppDisp, BOOL* pbCancel)
 
 BOOL CChildView::StatusTextChange(BSTR bstrText)
 {
-    CBrowserFrame* pFrame = ParentFrame();
-    if (pFrame && ::IsWindow(pFrame->m_wndStatusBar.m_hWnd)) pFrame->m_wndStatusBar.SetWindowText(CString(bstrText));
+    if (CBrowserFrame* pFrame = ParentFrame()) pFrame->SetStatusText(CString(bstrText));
     return TRUE;
 }
 
@@ -509,9 +452,6 @@ int CChildView::GetUrlZone() const
     return static_cast<int>(dwZone);
 }
 
-// Sizes a script asked for are the page's: the frame adds its borders, its bars and, per bar
-// kept, an allowance. What the script did not ask for keeps the frame's current outer size,
-// so that later navigations of the same window leave it where and as large as it is.
 void CChildView::ApplyWindowFeatures()
 {
     CBrowserFrame* pFrame = ParentFrame();
@@ -524,40 +464,15 @@ void CChildView::ApplyWindowFeatures()
 
     int nToolBar = 0;
     bool bToolBar = SUCCEEDED(m_pBrowserApp->get_ToolBar(&nToolBar)) && nToolBar != 0;
-    int nAllowance = 0;
-    HWND hReBar = pFrame->m_wndReBar.m_hWnd;
-    m_bResizingFrame = TRUE;
-    if (bMenuBar) nAllowance += kBarAllowance;
-    else HideBand(hReBar, kMenuBand);
-    if (bToolBar) nAllowance += kBarAllowance;
-    else HideBand(hReBar, kToolBand);
-    HideBand(hReBar, kAddressBand);  // the address box never stays
-    m_bResizingFrame = FALSE;
-    pFrame->RecalcLayout();
+    m_winRequest = WindowRequest{};
+    {
+        // The control follows once, below, rather than at every band the frame hides.
+        CResizingFrame resizing(m_bResizingFrame);
+        pFrame->ApplyWindowFeatures(request, bMenuBar, bToolBar);
+    }
     RECT rectClient;
     GetClientRect(&rectClient);
     OnSize(SIZE_RESTORED, rectClient.right, rectClient.bottom);  // the control missed the bars going
-    m_winRequest = WindowRequest{};
-    if (!bRequested) return;
-
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
-    if (!pFrame->GetWindowPlacement(&placement)) return;
-    placement.showCmd = SW_SHOWNORMAL;
-    const RECT rectOld = placement.rcNormalPosition;
-    int nBarsHeight = WindowHeight(hReBar) + WindowHeight(pFrame->m_wndStatusBar.m_hWnd);
-    int nLeft = request.hasLeft ? ClampRequest(request.left, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
-                                : rectOld.left;
-    int nTop = request.hasTop ? ClampRequest(request.top, -kMaxRequestedCoordinate, kMaxRequestedCoordinate)
-                              : rectOld.top;
-    int nWidth = request.hasWidth ? ClampRequest(request.width, 0, kMaxRequestedExtent) + kExtraWidth
-                                  : rectOld.right - rectOld.left;
-    int nHeight = request.hasHeight
-                      ? ClampRequest(request.height, 0, kMaxRequestedExtent) + nBarsHeight + nAllowance + kExtraHeight
-                      : rectOld.bottom - rectOld.top;
-    placement.rcNormalPosition = RECT{nLeft, nTop, nLeft + nWidth, nTop + nHeight};
-    ::SetWindowPlacement(pFrame->m_hWnd, &placement);
-    KeepCaptionOnWorkArea(pFrame->m_hWnd, !request.hasLeft && !request.hasTop);
 }
 
 CChildView* CChildView::OpenBrowserWindow()
@@ -628,6 +543,7 @@ void CChildView::OnViewInitialize()
     m_bCanGoBack = FALSE;
     m_bCanGoForward = FALSE;
     m_docHostUIHandler.m_dwFlags = kHostFlags;
+    m_docHostUIHandler.m_pExternal = &theApp.m_external;
     auto* pSite = dynamic_cast<COleControlSiteEx*>(m_wndBrowser.m_pCtrlSite);
     if (pSite) pSite->m_pDocHostUIHandler = &m_docHostUIHandler;
     ::RegisterDragDrop(m_hWnd, &m_docHostUIHandler.m_dropTarget);
@@ -742,7 +658,7 @@ CBrowserFrame* CChildView::ParentFrame() const
 HWND CChildView::AddressEditWithFocus() const
 {
     CBrowserFrame* pFrame = ParentFrame();
-    return pFrame && pFrame->AddressBoxHasFocus() ? pFrame->m_wndAddress.m_edit.m_hWnd : nullptr;
+    return pFrame ? pFrame->AddressEditWithFocus() : nullptr;
 }
 
 BOOL CChildView::PageHasEditableFocus() const

@@ -23,7 +23,8 @@ struct WindowRequest {
 
 // The client window of a browser frame, where pages appear: it hosts one
 // browser control, attaches the host objects to its site and offers the rest
-// of the program its navigation operations.
+// of the program its navigation operations. It reaches its frame only through
+// the frame's operations.
 class CChildView : public CWnd {
 public:
     CChildView() = default;
@@ -54,17 +55,8 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    CBrowserSubWnd m_wndBrowser;             // wrapper of the control's window
     CString m_strURL;                        // URL of the top-level document
-    HWND m_hwndLastFocus = nullptr;          // last descendant seen with the focus
-    WindowRequest m_winRequest{};            // geometry a script asked for
     CComPtr<IWebBrowser2> m_pBrowserApp;     // the control; null until created
-    CDocHostUIHandler m_docHostUIHandler;
-    AmbientProps1 m_ambientProps;
-    CDocHostShowUI m_docHostShowUI;
-    BOOL m_bCanGoBack = FALSE;
-    BOOL m_bCanGoForward = FALSE;
-    BOOL m_bResizingFrame = FALSE;           // TRUE while the frame's bars are being hidden for a script window
 
 protected:
     // History ranges: back or forward by as many pages as the item's place in its list
@@ -124,6 +116,14 @@ protected:
     DECLARE_MESSAGE_MAP()
     DECLARE_EVENTSINK_MAP()
 
+    CBrowserSubWnd m_wndBrowser;             // wrapper of the control's window
+    WindowRequest m_winRequest{};            // geometry a script asked for
+    // The host objects the control's site points to.
+    CDocHostUIHandler m_docHostUIHandler;
+    AmbientProps1 m_ambientProps;
+    CDocHostShowUI m_docHostShowUI;
+    BOOL m_bResizingFrame = FALSE;           // TRUE while the frame reshapes itself for a script window
+
 private:
     // The browser frame this view is the client of, or null.
     CBrowserFrame* ParentFrame() const;
@@ -131,7 +131,7 @@ private:
     void UpdateFrameForURL();
     // The security zone of m_strURL, or -1 when the security manager cannot say.
     int GetUrlZone() const;
-    // Shapes the frame as the page's script asked: its bars, position and size.
+    // Has the frame shaped as the page's script asked (its bars, position and size), then fits the control.
     void ApplyWindowFeatures();
     // Asks the window manager for a new browser window; its view, or null.
     static CChildView* OpenBrowserWindow();
@@ -140,4 +140,8 @@ private:
     BOOL PageHasEditableFocus() const;
     void RememberFocus();
     void FocusPage();
+
+    HWND m_hwndLastFocus = nullptr;          // last descendant seen with the focus
+    BOOL m_bCanGoBack = FALSE;
+    BOOL m_bCanGoForward = FALSE;
 };

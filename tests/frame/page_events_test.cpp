@@ -5,6 +5,7 @@
 #include "support/creation_refusal.h"
 #include "support/message_pump.h"
 #include "support/stack_class_factory.h"
+#include "support/view_probe.h"
 
 #include <exdispid.h>
 #include <urlmon.h>
@@ -323,7 +324,7 @@ TEST_F(PageEventsTest, ScriptUrlsInAnyCaseLeaveStateAndGeometryAlone)
         RECT rect = NormalRect(pFrame);
         EXPECT_TRUE(::EqualRect(&rect, &rectBefore)) << testing::PrintToString(std::wstring(pszURL));
         EXPECT_FALSE(BandHidden(pFrame, 0));
-        EXPECT_EQ(pFrame->m_wndView.m_winRequest.hasWidth, 1);  // still waiting for the page
+        EXPECT_EQ(CViewProbe::Request(pFrame->m_wndView).hasWidth, 1);  // still waiting for the page
     }
 }
 
@@ -343,7 +344,7 @@ TEST_F(PageEventsTest, FrameDocumentsKeepTheUrlButStillShapeTheWindow)
     RECT rect = NormalRect(pFrame);
     EXPECT_EQ(rect.right - rect.left, 425);
     EXPECT_TRUE(BandHidden(pFrame, 0) && BandHidden(pFrame, 1) && BandHidden(pFrame, 2));
-    EXPECT_EQ(pFrame->m_wndView.m_winRequest.hasWidth, 0);
+    EXPECT_EQ(CViewProbe::Request(pFrame->m_wndView).hasWidth, 0);
 }
 
 TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
@@ -395,7 +396,7 @@ TEST_F(PageEventsTest, ScriptOpenedWindowsTakeTheShapeTheyAskedForAndKeepIt)
             EXPECT_EQ(rect.left, c.left ? *c.left : rectOld.left) << c.name;
             EXPECT_EQ(rect.top, c.top ? *c.top : rectOld.top) << c.name;
         }
-        EXPECT_EQ(pFrame->m_wndView.m_winRequest.hasWidth + pFrame->m_wndView.m_winRequest.hasHeight, 0) << c.name;
+        EXPECT_EQ(CViewProbe::Request(pFrame->m_wndView).hasWidth + CViewProbe::Request(pFrame->m_wndView).hasHeight, 0) << c.name;
 
         // Later navigations of the same window ask for nothing: it stays as it is.
         const RECT rectShaped = NormalRect(pFrame);

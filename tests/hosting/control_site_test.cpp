@@ -1,5 +1,6 @@
 #include "support/hosted_view_fixture.h"
 #include "support/message_pump.h"
+#include "support/view_probe.h"
 
 #include <mshtmdid.h>
 
@@ -64,9 +65,9 @@ TEST_F(ControlSiteTest, HostObjectsTakeOverOnlyOnceTheViewHasInitialised)
     EXPECT_EQ(v.lVal, 0x71);
     ASSERT_EQ(control->CountCalls("put_RegisterAsBrowser"), 1);
     EXPECT_EQ(control->LastCall("put_RegisterAsBrowser")->args, std::vector<std::string>{"BOOL:true"});
-    EXPECT_EQ(pSite->m_pDocHostUIHandler, &pFrame->m_wndView.m_docHostUIHandler);
-    EXPECT_EQ(pSite->m_pAmbientProps, &pFrame->m_wndView.m_ambientProps);
-    EXPECT_EQ(pSite->m_pDocHostShowUI, &pFrame->m_wndView.m_docHostShowUI);
+    EXPECT_EQ(pSite->m_pDocHostUIHandler, &CViewProbe::DocHostUIHandler(pFrame->m_wndView));
+    EXPECT_EQ(pSite->m_pAmbientProps, &CViewProbe::AmbientProps(pFrame->m_wndView));
+    EXPECT_EQ(pSite->m_pDocHostShowUI, &CViewProbe::DocHostShowUI(pFrame->m_wndView));
 }
 
 TEST_F(ControlSiteTest, AmbientsOtherThanDownloadControlAreTheContainersAtAllTimes)
@@ -161,7 +162,7 @@ TEST_F(ControlSiteTest, ChangingTheDownloadControlValueTellsTheControlOnceInitia
     CBrowserFrame* pFrame = OpenFrame(false);
     ASSERT_NE(pFrame, nullptr);
     std::shared_ptr<StandInControl> control = m_pFactory->Last();
-    AmbientProps1& props = pFrame->m_wndView.m_ambientProps;
+    AmbientProps1& props = CViewProbe::AmbientProps(pFrame->m_wndView);
     const std::vector<DISPID> before = control->AmbientChanges();
 
     // Before initialisation the object knows no control: the value is stored, nobody is told.

@@ -32,6 +32,8 @@ TEST(DocHostUIHandlerTest, HostInfoCarriesTheFlagsAndLeavesTheStringsAlone)
 TEST(DocHostUIHandlerTest, EveryViewGetsTheOneExternalObjectWithAReferenceEach)
 {
     CDocHostUIHandler first, second;
+    first.m_pExternal = &theApp.m_external;  // as each view hands it
+    second.m_pExternal = &theApp.m_external;
     LONG nBefore = CountOf(&theApp.m_external);
     IDispatch* pFirst = nullptr;
     IDispatch* pSecond = nullptr;
@@ -44,6 +46,16 @@ TEST(DocHostUIHandlerTest, EveryViewGetsTheOneExternalObjectWithAReferenceEach)
     EXPECT_EQ(first.GetExternal(nullptr), E_POINTER);
     pFirst->Release();
     pSecond->Release();
+}
+
+TEST(DocHostUIHandlerTest, WithoutAnExternalObjectTheRequestIsDeclinedWithNoObject)
+{
+    CDocHostUIHandler handler;
+    LONG nBefore = CountOf(&theApp.m_external);
+    IDispatch* pExternal = &theApp.m_external;  // whatever the caller's variable held
+    EXPECT_EQ(handler.GetExternal(&pExternal), E_NOTIMPL);
+    EXPECT_EQ(pExternal, nullptr);
+    EXPECT_EQ(CountOf(&theApp.m_external), nBefore);
 }
 
 TEST(DocHostUIHandlerTest, EverythingElseIsDeclinedWithoutWriting)

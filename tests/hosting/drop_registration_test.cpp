@@ -1,5 +1,6 @@
 #include "support/hosted_view_fixture.h"
 #include "support/message_pump.h"
+#include "support/view_probe.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ TEST_F(DropRegistrationTest, TheViewsWindowHasItsTargetRegisteredFromInitialisat
     CBrowserFrame* pFrame = OpenFrame(false);
     ASSERT_NE(pFrame, nullptr);
     CChildView& view = pFrame->m_wndView;
-    CImpIDropTarget& target = view.m_docHostUIHandler.m_dropTarget;
+    CImpIDropTarget& target = CViewProbe::DocHostUIHandler(view).m_dropTarget;
     EXPECT_EQ(CountOf(&target), 0);
     EXPECT_EQ(::RevokeDragDrop(view.m_hWnd), DRAGDROP_E_NOTREGISTERED);
 
@@ -75,7 +76,7 @@ TEST_F(DropRegistrationTest, TheRegistrationIsRevokedWhenTheViewIsDestroyed)
     CBrowserFrame* pFrame = OpenFrame();
     ASSERT_NE(pFrame, nullptr);
     CChildView& view = pFrame->m_wndView;
-    ASSERT_GT(CountOf(&view.m_docHostUIHandler.m_dropTarget), 0);
+    ASSERT_GT(CountOf(&CViewProbe::DocHostUIHandler(view).m_dropTarget), 0);
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = WitnessProc;
@@ -84,7 +85,7 @@ TEST_F(DropRegistrationTest, TheRegistrationIsRevokedWhenTheViewIsDestroyed)
     ::RegisterClassW(&wc);
     DestroyWitness witness;
     witness.hView = view.m_hWnd;
-    witness.pTarget = &view.m_docHostUIHandler.m_dropTarget;
+    witness.pTarget = &CViewProbe::DocHostUIHandler(view).m_dropTarget;
     HWND hWitness = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD, 0, 0, 1, 1, view.m_hWnd, nullptr,
                                       wc.hInstance, nullptr);
     ASSERT_NE(hWitness, nullptr);

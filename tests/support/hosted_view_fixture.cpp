@@ -1,6 +1,7 @@
 #include "hosted_view_fixture.h"
 #include "res/resource.h"
 #include "support/message_pump.h"
+#include "support/view_probe.h"
 
 void HostedViewTest::SetUp()
 {
@@ -36,5 +37,5 @@ bool HostedViewTest::ShowNewFrame(CBrowserFrame* pFrame, bool bInitialise)
 
 COleControlSiteEx* HostedViewTest::SiteOf(CBrowserFrame* pFrame)
 {
-    return dynamic_cast<COleControlSiteEx*>(pFrame->m_wndView.m_wndBrowser.m_pCtrlSite);
+    return dynamic_cast<COleControlSiteEx*>(CViewProbe::BrowserWnd(pFrame->m_wndView).m_pCtrlSite);
 }

@@ -2,6 +2,7 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "support/message_pump.h"
+#include "support/view_probe.h"
 
 #include <exdispid.h>
 
@@ -192,11 +193,11 @@ TEST_F(ChildViewTest, TheControlFillsTheViewUnlessTheFrameIsBeingReshaped)
     ::GetClientRect(control->Window(), &rectWindow);
     EXPECT_EQ(rectWindow.right, 300);
 
-    view.m_bResizingFrame = TRUE;
+    CViewProbe::ResizingFrame(view) = TRUE;
     view.SetWindowPos(nullptr, 0, 0, 250, 150, SWP_NOZORDER | SWP_NOMOVE);
     rect = control->ObjectRect();
     EXPECT_EQ(rect.right - rect.left, 300);
-    view.m_bResizingFrame = FALSE;
+    CViewProbe::ResizingFrame(view) = FALSE;
 }
 
 TEST_F(ChildViewTest, TopLevelEventsAreTheControlsOwnFramesAreNot)
