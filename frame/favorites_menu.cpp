@@ -1,7 +1,7 @@
 #include "favorites_menu.h"
 #include "menu_columns.h"
 #include "menu_item_text.h"
-#include "../app/tarnwick_app.h"
+#include "../app/tarnwick_app.h"  // theApp: the favorites tree, its loaded flag and the image list
 #include "../favorites/favorite_item.h"
 #include "../res/resource.h"
 #include "../view/child_view.h"
