@@ -6,7 +6,7 @@
 # and connect relayed. For each program it prints the medians, in ms from the
 # process's first trace line, of: the last DLL loaded before the first window
 # of its own (OLE's message-only window not counted), that first window, the
-# first ShowWindow that shows a window, and the first connect (the control's
+# first ShowWindow that shows a top-level window, and the first connect (the control's
 # request leaving); then one run's timeline of those events. Tracing slows both
 # programs alike, so compare the phases, not the totals, with first_window.sh.
 set -euo pipefail
@@ -93,19 +93,28 @@ def events(path):
     return out
 
 def marks(evs):
+    """Marks of one start: DLLs loaded before its first window of its own (OLE's message-only window not
+    counted), that window, the first top-level window shown, the first connect."""
     last_dll = first_window = shown = connect = None
     dlls = 0
-    for t, _, text in evs:
+    top_level, pending = set(), {}  # handles of top-level windows; per thread, the parents of open calls
+    for t, thread, text in evs:
         if "Loaded L" in text and first_window is None:
             last_dll, dlls = t, dlls + 1
-        elif "Call user32.CreateWindowExW(" in text and first_window is None:
+        elif "Call user32.CreateWindowExW(" in text:
             args = text.split("(", 1)[1].split(",")
-            parent = args[8] if len(args) > 8 else ""
-            if parent.strip().lstrip("0").lower() != "fffffffffffffffd":  # HWND_MESSAGE: OLE's own
+            parent = args[8].strip().lstrip("0").lower() if len(args) > 8 else "?"
+            pending.setdefault(thread, []).append(parent)
+            if first_window is None and parent != "fffffffffffffffd":  # HWND_MESSAGE: OLE's own
                 first_window = t
+        elif "Ret  user32.CreateWindowExW(" in text and pending.get(thread):
+            parent = pending[thread].pop()
+            handle = re.search(r"retval=([0-9a-f]+)", text)
+            if parent == "" and handle:
+                top_level.add(handle.group(1).lstrip("0"))
         elif "Call user32.ShowWindow(" in text and shown is None:
-            cmd = text.split("(", 1)[1].split(",")[1].split(")")[0]
-            if int(cmd, 16) != 0:
+            handle, cmd = text.split("(", 1)[1].split(")")[0].split(",")[:2]
+            if int(cmd, 16) != 0 and handle.lstrip("0") in top_level:
                 shown = t
         elif "Call ws2_32.connect(" in text and connect is None:
             connect = t
