@@ -4,6 +4,7 @@
 #include "e2e/browser_window_fixture.h"
 #include "e2e/tarnwick_process.h"
 #include "e2e/user_input.h"
+#include "e2e/window_queries.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -80,8 +81,9 @@ TEST_F(BrowserWindowEndToEnd, AltEOpensTheEditMenuUnderItsButton)
     PressKeys({{VK_MENU, true}, {'E', true}, {'E', false}, {VK_MENU, false}});
     HWND hPopup = nullptr;
     ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
-        hPopup = ::FindWindowW(L"#32768", nullptr);
-        return hPopup && ::IsWindowVisible(hPopup);
+        std::vector<HWND> popups = VisiblePopupMenus();
+        hPopup = popups.empty() ? nullptr : popups.front();
+        return hPopup != nullptr;
     }, 5000));
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hPopup, &dwProcessId);

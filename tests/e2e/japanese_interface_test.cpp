@@ -142,10 +142,7 @@ protected:
     {
         PressKeys({{VK_MENU, true}, {'T', true}, {'T', false}, {VK_MENU, false}});
         TarnwickProcess::WaitFor(
-            [] {
-                HWND hPopup = ::FindWindowW(L"#32768", nullptr);
-                return hPopup && ::IsWindowVisible(hPopup);
-            },
+            [] { return !VisiblePopupMenus().empty(); },
             5000);
         PressKeys({{'P', true}, {'P', false}});
         HWND hDlg = nullptr;

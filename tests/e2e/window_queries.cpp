@@ -1,4 +1,5 @@
 #include "window_queries.h"
+#include "support/popup_menus.h"
 
 std::wstring TextOf(HWND hWnd)
 {
@@ -16,10 +17,5 @@ DWORD ProcessOf(HWND hWnd)
 
 std::vector<HWND> VisiblePopupMenus(DWORD dwProcessId)
 {
-    std::vector<HWND> menus;
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        if (::IsWindowVisible(hWnd) && (dwProcessId == 0 || ProcessOf(hWnd) == dwProcessId)) menus.push_back(hWnd);
-    }
-    return menus;
+    return VisiblePopupMenuWindows(dwProcessId);
 }

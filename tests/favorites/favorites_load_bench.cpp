@@ -14,6 +14,7 @@
 #include "favorites/order_record.h"
 #include "frame/browser_frame.h"
 #include "res/resource.h"
+#include "support/popup_menus.h"
 
 #include <shlobj.h>
 
@@ -160,13 +161,8 @@ HHOOK g_hIdleHook = nullptr;
 // The open popup menu of this thread.
 HMENU OpenPopupMenu()
 {
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        if (::IsWindowVisible(hWnd) && ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) {
-            return reinterpret_cast<HMENU>(::SendMessageW(hWnd, MN_GETHMENU, 0, 0));
-        }
-    }
-    return nullptr;
+    std::vector<HMENU> menus = OpenMenusOfThisThread();
+    return menus.empty() ? nullptr : menus.front();
 }
 
 // Every folder item of the menu and of the menus below it, drawn as the menu has it drawn when hovered.

@@ -5,6 +5,7 @@
 #include "support/icon_pixels.h"
 #include "support/menu_items.h"
 #include "support/message_pump.h"
+#include "support/popup_menus.h"
 #include "support/scoped_registry_value.h"
 
 #include <shlobj.h>
@@ -39,14 +40,7 @@ size_t CountBreaks(const std::vector<MenuItem>& items);
 // The menus of this thread that are open now, the deepest first.
 std::vector<HMENU> OpenMenus()
 {
-    std::vector<HMENU> menus;
-    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); hWnd;
-         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32768", nullptr)) {
-        if (::IsWindowVisible(hWnd) && ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) {
-            menus.push_back(reinterpret_cast<HMENU>(::SendMessageW(hWnd, MN_GETHMENU, 0, 0)));
-        }
-    }
-    return menus;
+    return OpenMenusOfThisThread();
 }
 
 // Drives the menus the menu bar opens, from a thread timer that the menu's own loop dispatches, as
