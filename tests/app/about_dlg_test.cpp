@@ -90,10 +90,15 @@ TEST(AboutDlgTest, ToolButtonsStartTheirProgramsAndTheBoxStaysOpen)
         const wchar_t* pszExe;
     };
     const Case cases[] = {{IDC_RUN_CMD, L"cmd.exe"}, {IDC_RUN_REGEDIT, L"regedit.exe"}};
+    // Without a console of its own here, the command prompt gets a new one, ended below with it: sharing
+    // this process's console, it could leave that console's server running, holding this test's output open.
+    ::FreeConsole();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "button " << c.nButton);
         CStartedProcesses startedImages(c.pszExe);
         std::set<DWORD> before = ProcessesNamed(c.pszExe);
+        // The command prompt's console server, started with it, goes with it.
+        const std::set<DWORD> consolesBefore = ProcessesNamed(L"conhost.exe");
         std::set<DWORD> started;
         CAboutDlg dlg;
         Script script({
@@ -113,6 +118,9 @@ TEST(AboutDlgTest, ToolButtonsStartTheirProgramsAndTheBoxStaysOpen)
                     EXPECT_PRED2(SamePath, image, expected);
                 }
                 for (DWORD id : started) Terminate(id);
+                for (DWORD id : ProcessesNamed(L"conhost.exe")) {
+                    if (!consolesBefore.count(id)) Terminate(id);
+                }
             }),
             Script::Click(IDOK),
         });
