@@ -81,9 +81,7 @@ TEST_F(BrowserWindowEndToEnd, AltEOpensTheEditMenuUnderItsButton)
     PressKeys({{VK_MENU, true}, {'E', true}, {'E', false}, {VK_MENU, false}});
     HWND hPopup = nullptr;
     ASSERT_TRUE(TarnwickProcess::WaitFor([&] {
-        std::vector<HWND> popups = VisiblePopupMenus();
-        hPopup = popups.empty() ? nullptr : popups.front();
-        return hPopup != nullptr;
+        return (hPopup = FrontPopupMenu()) != nullptr;
     }, 5000));
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hPopup, &dwProcessId);

@@ -65,12 +65,6 @@ protected:
         return ::SendMessageW(m_hToolBar, TB_ISBUTTONENABLED, nCommand, 0) != 0;
     }
     DWORD ProcessId() const { return ::GetProcessId(m_pTarnwick->ProcessHandle()); }
-    // The program's most recently opened popup menu, or null.
-    HWND FrontPopupMenu() const
-    {
-        std::vector<HWND> popups = VisiblePopupMenus(ProcessId());
-        return popups.empty() ? nullptr : popups.front();
-    }
     // The program's Open dialog once it shows; null when it does not.
     HWND WaitForOpenDialog() const
     {
@@ -86,14 +80,14 @@ protected:
     {
         PressWith(VK_MENU, vkMnemonic);
         HWND hPopup = nullptr;
-        TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu()) != nullptr; }, 5000);
+        TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu(ProcessId())) != nullptr; }, 5000);
         return hPopup;
     }
     void CloseMenus()
     {
-        for (int i = 0; i < 2 && FrontPopupMenu(); ++i) {
+        for (int i = 0; i < 2 && FrontPopupMenu(ProcessId()); ++i) {
             PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
-            TarnwickProcess::WaitFor([&] { return !FrontPopupMenu(); }, 1000);
+            TarnwickProcess::WaitFor([&] { return !FrontPopupMenu(ProcessId()); }, 1000);
         }
     }
 };
@@ -202,7 +196,7 @@ TEST_F(PageEndToEnd, TheBackDropDownShowsItsFivePlaceholdersEnabledWithoutATrave
     ::MapWindowPoints(m_hToolBar, nullptr, reinterpret_cast<POINT*>(&rectButton), 2);
     ClickAt(POINT{rectButton.right - 4, (rectButton.top + rectButton.bottom) / 2});  // on the arrow
     HWND hPopup = nullptr;
-    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu()) != nullptr; }, 5000));
+    ASSERT_TRUE(TarnwickProcess::WaitFor([&] { return (hPopup = FrontPopupMenu(ProcessId())) != nullptr; }, 5000));
     const RECT rectPopup = RectOf(hPopup);
     EXPECT_NEAR(rectPopup.top, rectButton.bottom, 4);
     // Five items of the Tools menu's height each, with the same frame.

@@ -19,3 +19,9 @@ std::vector<HWND> VisiblePopupMenus(DWORD dwProcessId)
 {
     return VisiblePopupMenuWindows(dwProcessId);
 }
+
+HWND FrontPopupMenu(DWORD dwProcessId)
+{
+    std::vector<HWND> menus = VisiblePopupMenus(dwProcessId);
+    return menus.empty() ? nullptr : menus.front();
+}

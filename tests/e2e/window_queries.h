@@ -14,3 +14,5 @@ DWORD ProcessOf(HWND hWnd);
 // The visible popup menu windows, one per open menu or sub-menu, of one process or, for 0, of every
 // process; in the window system's z-order, the most recently opened first.
 std::vector<HWND> VisiblePopupMenus(DWORD dwProcessId = 0);
+// The most recently opened of those, or null when none is open.
+HWND FrontPopupMenu(DWORD dwProcessId = 0);
