@@ -95,6 +95,8 @@ protected:
         m_pTarnwick = std::make_unique<TarnwickProcess>(arguments, programPath);
         ASSERT_TRUE(m_pTarnwick->WaitForBrowserWindows(1));
         m_hFrame = m_pTarnwick->BrowserWindows()[0];
+        // Keys go to the foreground window, which a new process's window need not be yet.
+        ASSERT_TRUE(BringToFront(m_hFrame));
     }
     void Stop()
     {

@@ -24,7 +24,8 @@ enum class Effect {
     Request,         // the control asks the loopback listener for the given request line
     FocusInAddress,  // the keyboard focus moves into the address box
     Selection,       // the address box's selection then is the given text
-    Edit,            // the address box then holds the given text, and the clipboard the typed text
+    Copy,            // the address box then holds the given text, and the command put the typed text on the clipboard
+    Paste,           // the address box then holds the given text, and the clipboard still the typed text
 };
 
 struct TourStep {
@@ -75,6 +76,7 @@ class MenuTourEndToEnd : public testing::Test {
 protected:
     void Give(const TourStep& step)
     {
+        m_dwClipboardBefore = ::GetClipboardSequenceNumber();
         if (step.via == Via::Message) {
             ::PostMessageW(m_hFrame, WM_COMMAND, step.nCommand, 0);
             return;
@@ -117,11 +119,19 @@ protected:
         case Effect::FocusInAddress:
             EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return Focus() == AddressEdit(); }, 5000));
             break;
-        case Effect::Edit:
+        case Effect::Copy:
+        case Effect::Paste: {
+            // Reading the clipboard opens it, and an edit control that finds it open elsewhere copies or
+            // pastes nothing: the command's own signs come first (its text, and a copy's new clipboard
+            // sequence number), and only then is the clipboard read.
+            const bool bWrites = step.effect == Effect::Copy;
             EXPECT_TRUE(TarnwickProcess::WaitFor([&] {
-                return Narrow(TextOf(AddressEdit())) == step.expected && ClipboardText() == kTyped;
-            }, 5000)) << Narrow(TextOf(AddressEdit())) << ", clipboard: " << ClipboardText();
+                return Narrow(TextOf(AddressEdit())) == step.expected &&
+                       (!bWrites || ::GetClipboardSequenceNumber() != m_dwClipboardBefore);
+            }, 5000)) << Narrow(TextOf(AddressEdit()));
+            EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return ClipboardText() == kTyped; }, 5000)) << ClipboardText();
             break;
+        }
         case Effect::Selection:
             EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return Selection() == step.expected; }, 5000)) << Selection();
             break;
@@ -180,6 +190,7 @@ protected:
     LoopbackListener m_listener;
     std::unique_ptr<TarnwickProcess> m_pTarnwick;
     HWND m_hFrame = nullptr;
+    DWORD m_dwClipboardBefore = 0;
 };
 
 TEST_F(MenuTourEndToEnd, EveryCommandInTurnThenCloseAllEndsTheProcessCleanly)
@@ -224,9 +235,9 @@ TEST_F(MenuTourEndToEnd, EveryCommandInTurnThenCloseAllEndsTheProcessCleanly)
         {"Help > About", Via::Menu, "HA", 0, Effect::Dialog, "About Tarnwick"},
         {"Alt+D", Via::Alt, "D", 0, Effect::FocusInAddress, ""},
         {"Edit > Select All in the address box", Via::Ctrl, "A", 0, Effect::Selection, typed},
-        {"Edit > Copy in the address box", Via::Ctrl, "C", 0, Effect::Edit, typed},
-        {"Edit > Cut in the address box", Via::Ctrl, "X", 0, Effect::Edit, ""},
-        {"Edit > Paste in the address box", Via::Ctrl, "V", 0, Effect::Edit, typed},
+        {"Edit > Copy in the address box", Via::Ctrl, "C", 0, Effect::Copy, typed},
+        {"Edit > Cut in the address box", Via::Ctrl, "X", 0, Effect::Copy, ""},
+        {"Edit > Paste in the address box", Via::Ctrl, "V", 0, Effect::Paste, typed},
         {"File > New Window", Via::Ctrl, "N", 0, Effect::Request, "GET /home HTTP/1.1"},
     };
 

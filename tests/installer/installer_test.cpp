@@ -88,9 +88,12 @@ TEST(InstallerTest, SilentInstallStartsTheProgramAndSilentUninstallLeavesNothing
     std::wstring installDir = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Tarnwick";
     std::wstring program = installDir + L"\\Tarnwick.exe";
     std::wstring shortcut = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Tarnwick.lnk";
+    // The uninstaller runs from a copy of itself and returns at once; the copy does the work, the
+    // uninstall entry last, so a failed uninstall can be run again.
+    auto uninstalled = [&] { return !Exists(installDir) && !Exists(shortcut) && !UninstallEntryExists(); };
     if (Exists(installDir + L"\\Uninstall.exe")) {  // left over by an interrupted run
         RunToEnd(installDir + L"\\Uninstall.exe", L"/S");
-        TarnwickProcess::WaitFor([&] { return !Exists(installDir); }, 30000);
+        TarnwickProcess::WaitFor(uninstalled, 30000);
     }
     ASSERT_FALSE(Exists(installDir));
 
@@ -117,9 +120,9 @@ TEST(InstallerTest, SilentInstallStartsTheProgramAndSilentUninstallLeavesNothing
         EXPECT_EQ(installed.WaitForExit(), 0);
     }
 
-    // The uninstaller runs from a copy of itself and returns at once; the copy does the work.
     EXPECT_EQ(RunToEnd(installDir + L"\\Uninstall.exe", L"/S"), 0);
-    EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !Exists(installDir); }, 30000));
+    TarnwickProcess::WaitFor(uninstalled, 30000);
+    EXPECT_FALSE(Exists(installDir));
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_FALSE(UninstallEntryExists());
     EXPECT_EQ(CompatValue(), kCompatModeOn);
