@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/tarnwick_process.h"
+#include "e2e/user_input.h"
 #include "res/resource.h"
 
 #include <memory>
@@ -21,8 +22,7 @@ protected:
         m_hToolBar = ::GetDlgItem(m_hReBar, AFX_IDW_TOOLBAR);
         m_hMenuBar = ::GetDlgItem(m_hReBar, AFX_IDW_MENUBAR);
         m_hAddress = ::GetDlgItem(m_hReBar, IDC_ADDRESS_BOX);
-        ::SetForegroundWindow(m_hFrame);
-        TarnwickProcess::WaitFor([this] { return ::GetForegroundWindow() == m_hFrame; }, 3000);
+        BringToFront(m_hFrame);
     }
     void TearDown() override
     {

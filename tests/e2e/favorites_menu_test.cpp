@@ -119,8 +119,7 @@ TEST(FavoritesMenuEndToEnd, AltAOpensTheMenuWithTheStoredOrderAndEntriesCarryOut
     TarnwickProcess tarnwick(L"about:blank");
     ASSERT_TRUE(tarnwick.WaitForBrowserWindows(1));
     HWND hFrame = tarnwick.BrowserWindows()[0];
-    ::SetForegroundWindow(hFrame);
-    TarnwickProcess::WaitFor([&] { return ::GetForegroundWindow() == hFrame; }, 3000);
+    BringToFront(hFrame);
 
     // Before the menu first opens there is no tree, and an entry's command finds nothing.
     ::PostMessageW(hFrame, WM_COMMAND, nBeta, 0);

@@ -45,11 +45,6 @@ RECT RectOf(HWND hWnd)
 
 class PageEndToEnd : public BrowserWindowFixture {
 protected:
-    void Activate(HWND hWnd)
-    {
-        ::SetForegroundWindow(hWnd);
-        TarnwickProcess::WaitFor([hWnd] { return ::GetForegroundWindow() == hWnd; }, 3000);
-    }
     // Closes every browser window as the user does; the last one ends the process.
     void CloseAll()
     {
@@ -138,7 +133,7 @@ TEST_F(PageEndToEnd, CtrlOShowsTheOpenDialogAndEscClosesIt)
     // In front of the window it was opened from, which takes no input meanwhile.
     EXPECT_EQ(::GetWindow(hDialog, GW_OWNER), m_hFrame);
     EXPECT_FALSE(::IsWindowEnabled(m_hFrame));
-    Activate(hDialog);
+    BringToFront(hDialog);
     PressKeys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
     EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return !::IsWindow(hDialog) || !::IsWindowVisible(hDialog); }, 5000));
     EXPECT_TRUE(TarnwickProcess::WaitFor([&] { return ::IsWindowEnabled(m_hFrame) != FALSE; }, 5000));
@@ -155,7 +150,7 @@ TEST_F(PageEndToEnd, ClosingEveryWindowWhileAnOpenDialogIsUpEndsTheProgramCleanl
         if (hWnd != m_hFrame) hSecond = hWnd;
     }
     ASSERT_NE(hSecond, nullptr);
-    Activate(hSecond);
+    BringToFront(hSecond);
     PressWith(VK_CONTROL, 'O');
     const HWND hDialog = WaitForOpenDialog();
     ASSERT_NE(hDialog, nullptr);
